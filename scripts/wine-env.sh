@@ -1,0 +1,46 @@
+# Sourced by the scripts that run Windows programs: a private 32-bit Wine
+# prefix, a virtual display when there is none, and a wineserver started
+# with its output going nowhere (a server that inherits a harness's pipe
+# makes every test wait for it).
+#
+# Sets WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY.
+# Call ondrel_wine_start first and ondrel_wine_stop when done.
+
+ondrel_root=${ondrel_root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix}
+ondrel_xvfb_pid=
+
+ondrel_wine_start() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local n
+    for n in $(seq 91 140); do
+      if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    ondrel_xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+ondrel_wine_stop() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  if [ -n "$ondrel_xvfb_pid" ]; then
+    kill "$ondrel_xvfb_pid" 2>/dev/null || true
+    wait "$ondrel_xvfb_pid" 2>/dev/null || true
+    ondrel_xvfb_pid=
+  fi
+}
