@@ -1,0 +1,35 @@
+#pragma once
+// A record page: list panel, document form and buttons, all direct children
+// of the main window. The shell creates the three pages, makes one active,
+// and passes every message of the main window to the active page.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "organiser/shell/focus_ring.h"
+
+namespace ondrel {
+
+class Database;
+
+class Page {
+ public:
+  virtual ~Page() = default;
+
+  // Builds the page's controls as children of parentWindow and fills its
+  // list from database (neither owned).
+  virtual void Create(HWND parentWindow, Database* database) = 0;
+  // Shows the controls and lays them out.
+  virtual void Show() = 0;
+  // Offers to save pending edits, then hides the controls.
+  virtual void Hide() = 0;
+  // Places the controls over the main window's client area.
+  virtual void Layout() = 0;
+  // Refills ring with the page's focusable controls; returns their count.
+  virtual std::uint32_t FillFocusRing(FocusRing& ring) = 0;
+  // Every message the main window passes on while this page is active.
+  virtual LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+};
+
+}  // namespace ondrel

@@ -1,0 +1,104 @@
+#pragma once
+// One stored record: two flags (changed since last written, removed), its
+// creation and modification stamps, and its serialized form
+// <Document>...</Document>, which goes into the database file unchanged.
+// The kinds (document_kinds.h) add their text fields.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "organiser/store/ptr_array.h"
+#include "organiser/store/text.h"
+
+namespace ondrel {
+
+class Database;
+
+class Document {
+ public:
+  // database: the store holding the document (not owned); gives the clock.
+  explicit Document(Database* database);
+  virtual ~Document();
+
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  // When dirty, rebuilds the text (base: BuildText only).
+  virtual void Serialize();
+  // Reads stamps and fields back out of the text.
+  virtual void Parse();
+  // Makes the document new: no text, equal fresh stamps, empty fields, clean.
+  virtual void InitNew();
+  // Takes text as the document's stored form; the kinds also parse it.
+  virtual void LoadFromText(TextView text);
+  // "Document", or the kind's type name.
+  virtual const char16_t* TypeName() const;
+
+  // Serialize(), then the stored text (empty when none).
+  const Text& GetText();
+  std::int32_t GetTextLength();
+
+  // Replaces field with value; the document becomes dirty when the text
+  // differs (a null field given an empty text differs).
+  void SetField(TextField& field, std::optional<TextView> value);
+
+  // Writes the database when this document changed. Returns true when
+  // nothing needed writing or the file was written; on false the document
+  // stays dirty so that the next call retries.
+  bool SaveIfDirty();
+  // Marks the document removed and writes the database without it. Returns
+  // whether the file was written.
+  bool DeleteAndSave();
+
+  bool IsDirty() const { return dirty_; }
+  bool IsDeleted() const { return deleted_; }
+  const TextField& GetModifyDate() const { return modifyDate_; }
+  const TextField& GetCreateDate() const { return createDate_; }
+  Database* database() const { return database_; }
+
+  // day + 31 * month + 372 * year of the modification stamp, or 0 when there
+  // is none or it is not a well-formed stamp. Cached.
+  std::int32_t DayNumber();
+
+  // The decoded value between the first openTag in the text and the next
+  // closeTag, or no value when openTag does not occur.
+  TextField ExtractTag(TextView openTag, TextView closeTag) const;
+
+  // Marks the document changed again after a write of it failed, so that
+  // the next save serializes and writes it anew.
+  void MarkDirty() { dirty_ = true; }
+
+ protected:
+  // Appends <openTag>value</closeTag> (value encoded) unless value is empty.
+  void AddFragment(TextView openTag, const TextField& value, TextView closeTag);
+  // Fresh modification stamp, then the envelope fragments.
+  void WriteEnvelope();
+  // When dirty: text = "<Document>" + fragments + "</Document>"; clean.
+  void BuildText();
+  void ParseDates();
+  void StampModifyDate();
+
+ private:
+  // Steps 1 to 3 of InitNew: forget text, stamps and fragments.
+  void Forget();
+
+  std::unique_ptr<PtrArray<Text>> fragments_;
+  Database* database_;  // not owned
+  bool dirty_ = false;
+  bool deleted_ = false;
+  std::optional<Text> text_;
+  std::int32_t textLength_ = 0;
+  std::int32_t dayNumber_ = 0;
+  TextField createDate_;
+  TextField modifyDate_;
+};
+
+// Day number of a dd.mm.yyyy hh:mm stamp; 0 when the stamp is shorter than
+// 10 characters or its date part holds anything but digits in place.
+std::int32_t DayNumberOfStamp(TextView stamp);
+
+// The 16-character stamp dd.mm.yyyy hh:mm of a local time, zero-padded.
+Text FormatStamp(int year, int month, int day, int hour, int minute);
+
+}  // namespace ondrel

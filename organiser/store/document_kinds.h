@@ -1,0 +1,94 @@
+#pragma once
+// The three kinds of record. Each adds a fixed list of text fields, stored
+// under the element of the same name, and its type name; a kind offers its
+// fields by name and as an indexable list in declared order.
+
+#include <array>
+#include <cstddef>
+#include <memory>
+
+#include "organiser/store/document.h"
+
+namespace ondrel {
+
+// What distinguishes a kind: type name, field tags in declared order and
+// the order in which the fields are written and read.
+struct KindLayout {
+  const char16_t* typeName;
+  std::size_t fieldCount;
+  const char16_t* const* fieldNames;   // declared order
+  const std::size_t* writtenOrder;     // indexes into fieldNames
+};
+
+class FieldedDocument : public Document {
+ public:
+  void Serialize() override;
+  void Parse() override;
+  void InitNew() override;
+  void LoadFromText(TextView text) override;
+  const char16_t* TypeName() const override;
+
+  std::size_t FieldCount() const { return layout_.fieldCount; }
+  TextField& Field(std::size_t index) { return fields_[index]; }
+  const TextField& Field(std::size_t index) const { return fields_[index]; }
+  // Element name of a field, e.g. u"Subject".
+  const char16_t* FieldName(std::size_t index) const { return layout_.fieldNames[index]; }
+
+ protected:
+  FieldedDocument(Database* database, const KindLayout& layout, TextField* fields);
+
+ private:
+  void ClearFields();
+
+  const KindLayout& layout_;
+  TextField* fields_;  // the kind's own array, declared order
+};
+
+class NoteDocument final : public FieldedDocument {
+ public:
+  enum FieldIndex : std::size_t { kSubject, kBody, kKeywords, kFieldCount };
+  static const char16_t kTypeName[];
+
+  explicit NoteDocument(Database* database);
+  TextField& subject() { return fields_[kSubject]; }
+  TextField& body() { return fields_[kBody]; }
+  TextField& keywords() { return fields_[kKeywords]; }
+
+ private:
+  std::array<TextField, kFieldCount> fields_;
+};
+
+class PasswordDocument final : public FieldedDocument {
+ public:
+  enum FieldIndex : std::size_t { kSite, kLogin, kPassword, kBody, kFieldCount };
+  static const char16_t kTypeName[];
+
+  explicit PasswordDocument(Database* database);
+  TextField& site() { return fields_[kSite]; }
+  TextField& login() { return fields_[kLogin]; }
+  TextField& password() { return fields_[kPassword]; }
+  TextField& body() { return fields_[kBody]; }
+
+ private:
+  std::array<TextField, kFieldCount> fields_;
+};
+
+class PhoneDocument final : public FieldedDocument {
+ public:
+  enum FieldIndex : std::size_t {
+    kFirstName, kMiddleName, kLastName, kNicName, kEmail, kHomePhone, kMobile,
+    kBusinessPhone, kJobTitle, kDepartment, kCompanyName, kIcq, kBirthDay, kBody,
+    kFieldCount
+  };
+  static const char16_t kTypeName[];
+
+  explicit PhoneDocument(Database* database);
+
+ private:
+  std::array<TextField, kFieldCount> fields_;
+};
+
+// A new, unparsed document of the named kind, or null for any other name.
+std::unique_ptr<Document> ConstructKind(TextView typeName, Database* database);
+
+}  // namespace ondrel

@@ -1,0 +1,59 @@
+#pragma once
+// File reads and writes behind a small seam: the platform's files in the
+// program, fault-injecting or in-memory ones in tests. Paths are UTF-16.
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "organiser/store/text.h"
+
+namespace ondrel {
+
+// A file open for writing. Closes itself (without reporting) when destroyed
+// while still open.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Writes all of data; false when not everything was written (disk full).
+  virtual bool Write(const void* data, std::size_t size) = 0;
+  // Forces what was written onto the disk; false on failure.
+  virtual bool Flush() = 0;
+  // Closes the file; false when closing reported an error.
+  virtual bool Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Reads the whole file at path into bytes. False when the file cannot be
+  // opened or read; bytes is then unspecified.
+  virtual bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) = 0;
+
+  // Creates the file at path for writing, truncating an existing one.
+  // Null on failure.
+  virtual std::unique_ptr<WritableFile> OpenForWriting(const Text& path) = 0;
+
+  // Replaces the file `to` with the file `from` in one atomic step (from is
+  // renamed over to). A replace refused for a passing sharing violation is
+  // retried a few times. False when to was left as it was.
+  virtual bool ReplaceAtomically(const Text& from, const Text& to) = 0;
+
+  // Deletes the file at path; false when it could not be deleted.
+  virtual bool Remove(const Text& path) = 0;
+};
+
+// Writes data as the whole new content of the file at path without ever
+// leaving a truncated or half-written file there: the bytes go to a
+// temporary file in the same folder, are flushed to disk, and replace the
+// file in one atomic step. On success returns true. On failure returns
+// false, the file at path is exactly as it was, and the temporary file is
+// removed.
+bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
+                         std::size_t size);
+
+// The platform's files (Win32 on Windows, POSIX elsewhere).
+std::unique_ptr<FileSystem> NewPlatformFileSystem();
+
+}  // namespace ondrel
