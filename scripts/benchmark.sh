@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Measures speed and memory (not part of the tests, which never assert on time):
+#   1. the store, natively, each figure a ratio against a baseline of the same run;
+#   2. peak memory of loading the 20,000-document database;
+#   3. the real ondrel.exe under Wine: start until all notes are listed, one Save.
+# Usage: scripts/benchmark.sh [sizes, default 1000,20000,100000]
+set -euo pipefail
+ondrel_root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ondrel_root"
+sizes=${1:-1000,20000,100000}
+middle=$(echo "$sizes" | awk -F, '{print (NF > 1) ? $2 : $1}')
+
+"$ondrel_root/scripts/install-deps.sh"
+
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDREL_TESTS=OFF >/dev/null
+cmake --build build/bench -j "$(nproc)" >/dev/null
+
+echo "== store (native, Release)"
+build/bench/bench/ondrel_store_benchmark --sizes="$sizes"
+
+echo
+echo "== memory of Load ($middle documents)"
+sample=$(mktemp -d)/ondrel.db
+build/bench/bench/ondrel_sample_database "$middle" "$sample"
+build/bench/bench/ondrel_load_memory "$sample"
+rm -rf "$(dirname "$sample")"
+
+echo
+echo "== the organiser under Wine ($middle documents)"
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ondrel_root/cmake/toolchain-mingw32.cmake" >/dev/null
+cmake --build build/win -j "$(nproc)" --target ondrel ondrel_organiser_timing >/dev/null
+. "$ondrel_root/scripts/wine-env.sh"
+ondrel_wine_start
+wine build/win/bench/ondrel_organiser_timing.exe "$(winepath -w build/win/dist)" "$middle" 3 </dev/null
+ondrel_wine_stop
