@@ -1,4 +1,6 @@
 # GoogleTest: the installed package natively, Debian's sources for the cross build.
+# Included from more than one CMakeLists.txt: set up once.
+include_guard(GLOBAL)
 include(GoogleTest)
 if(WIN32)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
