@@ -1,0 +1,144 @@
+#include "installer_window.h"
+
+#include "installation.h"
+#include "licence_text.h"
+#include "window_geometry.h"
+
+namespace ondrel::installer {
+namespace {
+
+// The fonts live as long as the process: the controls use them until the
+// program ends, and the window is never destroyed before that.
+HFONT ButtonFont() {
+  static const HFONT font =
+      CreateFontA(13, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "MS Sans Serif");
+  return font;
+}
+
+HFONT LicenceFont() {
+  static const HFONT font =
+      CreateFontA(15, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Courier");
+  return font;
+}
+
+struct ControlSpec {
+  const char* className;
+  const char* text;
+  DWORD style;
+  DWORD extendedStyle;
+  int id;
+};
+
+HWND CreateControl(HWND parent, const ControlSpec& spec, const RECT& bounds) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  return CreateWindowExA(spec.extendedStyle, spec.className, spec.text, spec.style, bounds.left,
+                         bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
+                         nullptr);
+}
+
+RECT Bounds(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+
+void CreateInstallerControls(HWND window) {
+  CentreWindow(window, kClientWidth, kClientHeight);
+  RECT rc{};
+  GetClientRect(window, &rc);
+
+  constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP;
+  const ControlSpec licenceSpec{"Edit", "",
+                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
+                                    WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                                WS_EX_CLIENTEDGE, kLicenceBoxId};
+  const ControlSpec agreeSpec{"Button", "Agree", kButtonStyle, 0, kAgreeButtonId};
+  const ControlSpec cancelSpec{"Button", "Cancel", kButtonStyle, 0, kCancelButtonId};
+
+  const HWND licenceBox = CreateControl(
+      window, licenceSpec,
+      Bounds(rc.left + 5, rc.top + 5, (rc.right - rc.left) - 10, (rc.bottom - rc.top) - 40));
+  const HWND agree = CreateControl(window, agreeSpec, Bounds(rc.left + 418, rc.bottom - 28, 80, 24));
+  const HWND cancel =
+      CreateControl(window, cancelSpec, Bounds(rc.left + 505, rc.bottom - 28, 80, 24));
+  ShowWindow(agree, SW_SHOW);
+  ShowWindow(cancel, SW_SHOW);
+  ShowWindow(licenceBox, SW_SHOW);
+
+  SendMessageA(agree, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), TRUE);
+  SendMessageA(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), TRUE);
+  SendMessageA(licenceBox, WM_SETFONT, reinterpret_cast<WPARAM>(LicenceFont()), TRUE);
+
+  const std::string licence = ReadLicenceText("license.txt");
+  SetWindowTextA(licenceBox, licence.c_str());
+}
+
+LRESULT OnCommand(WPARAM wParam) {
+  // The whole wParam is compared, so only a click (notification 0) counts.
+  if (wParam == kAgreeButtonId) {
+    RunInstallation();
+    PostQuitMessage(0);
+  } else if (wParam == kCancelButtonId) {
+    PostQuitMessage(0);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool RegisterInstallerClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_SAVEBITS;
+  windowClass.lpfnWndProc = InstallerWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING));
+  windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hIconSm = windowClass.hIcon;
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);
+  windowClass.lpszClassName = kInstallerClassName;
+  return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND CreateInstallerWindow(HINSTANCE instance) {
+  return CreateWindowExA(0, kInstallerClassName, kInstallerTitle, WS_BORDER, 0, 0, 10, 10,
+                         nullptr, nullptr, instance, nullptr);
+}
+
+LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Nothing thrown may reach the system's message dispatch.
+  try {
+    switch (message) {
+      case WM_CREATE:
+        CreateInstallerControls(window);
+        return 0;
+      case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+      case WM_COMMAND:
+        return OnCommand(wParam);
+      default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+  } catch (...) {
+    return 0;
+  }
+}
+
+void CentreWindow(HWND window, int clientWidth, int clientHeight) {
+  SetWindowPos(window, HWND_TOP, 0, 0, clientWidth, clientHeight, SWP_HIDEWINDOW);
+  RECT measured{};
+  GetClientRect(window, &measured);
+  const Size size = WindowSizeForClient(
+      {clientWidth, clientHeight},
+      {measured.right - measured.left, measured.bottom - measured.top});
+
+  Point origin{0, 0};
+  if (const HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
+    origin = CentredOrigin({GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)},
+                           size);
+    DeleteDC(display);
+  }
+  SetWindowPos(window, HWND_TOP, origin.x, origin.y, size.width, size.height, SWP_SHOWWINDOW);
+}
+
+}  // namespace ondrel::installer

@@ -1,0 +1,31 @@
+// The installer's one window: the licence with Agree and Cancel.
+#pragma once
+
+#include <windows.h>
+
+namespace ondrel::installer {
+
+inline constexpr const char* kInstallerClassName = "ZqInstall";
+inline constexpr const char* kInstallerTitle = " Ondrel Installer";
+
+inline constexpr int kAgreeButtonId = 100;
+inline constexpr int kCancelButtonId = 101;
+inline constexpr int kLicenceBoxId = 102;
+
+inline constexpr int kClientWidth = 600;
+inline constexpr int kClientHeight = 400;
+
+// Registers the window class; false when that fails.
+bool RegisterInstallerClass(HINSTANCE instance);
+
+// Creates the main window, centred and showing the licence read from
+// "license.txt" in the current directory. Null when it cannot be created.
+HWND CreateInstallerWindow(HINSTANCE instance);
+
+LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Sizes the window so that its client area is clientWidth by clientHeight and
+// centres it on the primary display (at (0, 0) without a display context).
+void CentreWindow(HWND window, int clientWidth, int clientHeight);
+
+}  // namespace ondrel::installer

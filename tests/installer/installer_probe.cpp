@@ -1,0 +1,187 @@
+// Test helper run under Wine beside the installer: finds the installer's
+// window, checks its geometry, styles and licence text, and clicks a button;
+// waits for the organiser's window and closes it; makes a junction.
+// Prints one line per check ("ok ..." or "FAIL ...") and exits 1 on a failure.
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+int failures = 0;
+
+void Check(bool passed, const std::string& what) {
+  std::printf("%s %s\n", passed ? "ok" : "FAIL", what.c_str());
+  std::fflush(stdout);
+  if (!passed) ++failures;
+}
+
+HWND WaitForWindow(const char* className, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    const HWND window = FindWindowA(className, nullptr);
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+std::string WindowText(HWND window) {
+  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied =
+      SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+  return std::string(text.data(), static_cast<std::size_t>(copied));
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string ReadFileBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Describe(int value) { return std::to_string(value); }
+
+// Checks the installer window; licencePath null means the box must be empty.
+void CheckInstallerWindow(HWND window, const char* licencePath) {
+  Check(WindowText(window) == " Ondrel Installer", "title is \" Ondrel Installer\"");
+
+  RECT client{};
+  GetClientRect(window, &client);
+  Check(client.right - client.left == 600 && client.bottom - client.top == 400,
+        "client area 600 x 400 (is " + Describe(client.right - client.left) + " x " +
+            Describe(client.bottom - client.top) + ")");
+
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const int expectedX = (screenWidth - width) / 2 < 0 ? 0 : (screenWidth - width) / 2;
+  const int expectedY = (screenHeight - height) / 2 < 0 ? 0 : (screenHeight - height) / 2;
+  Check(frame.left == expectedX && frame.top == expectedY,
+        "centred on the " + Describe(screenWidth) + " x " + Describe(screenHeight) +
+            " screen: window " + Describe(width) + " x " + Describe(height) + " at (" +
+            Describe(frame.left) + ", " + Describe(frame.top) + "), expected (" +
+            Describe(expectedX) + ", " + Describe(expectedY) + ")");
+
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  Check((style & WS_SYSMENU) == 0, "no system menu and so no close box");
+  Check((style & WS_THICKFRAME) == 0, "no sizing border");
+  Check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0, "no minimize or maximize box");
+  Check((style & WS_CAPTION) == WS_CAPTION, "has a title bar");
+
+  const HWND licenceBox = GetDlgItem(window, 102);
+  const HWND agree = GetDlgItem(window, 100);
+  const HWND cancel = GetDlgItem(window, 101);
+  Check(licenceBox && ClassOf(licenceBox) == "Edit", "licence box 102 is an Edit control");
+  Check(agree && WindowText(agree) == "Agree", "button 100 reads Agree");
+  Check(cancel && WindowText(cancel) == "Cancel", "button 101 reads Cancel");
+  if (!licenceBox) return;
+  const LONG boxStyle = GetWindowLongA(licenceBox, GWL_STYLE);
+  Check((boxStyle & (ES_READONLY | ES_MULTILINE)) == (ES_READONLY | ES_MULTILINE),
+        "licence box is multi-line and read-only");
+
+  const std::string shown = WindowText(licenceBox);
+  if (licencePath) {
+    const std::string expected = ReadFileBytes(licencePath);
+    Check(!expected.empty() && shown == expected,
+          "licence box shows the " + Describe(static_cast<int>(expected.size())) +
+              " bytes of " + licencePath + " (shows " + Describe(static_cast<int>(shown.size())) +
+              ")");
+  } else {
+    Check(shown.empty(), "licence box is empty (shows " + Describe(static_cast<int>(shown.size())) + " bytes)");
+  }
+}
+
+int ClickInstaller(int argc, char** argv) {
+  if (argc < 3) return 2;
+  const int buttonId = std::strcmp(argv[2], "agree") == 0 ? 100 : 101;
+  const char* licencePath = argc >= 4 ? argv[3] : nullptr;
+  const HWND window = WaitForWindow("ZqInstall", 30000);
+  Check(window != nullptr, "a top-level window of class ZqInstall appeared");
+  if (!window) return 1;
+  CheckInstallerWindow(window, licencePath);
+  // Posted, not sent: Agree runs the whole installation inside the click.
+  const HWND button = GetDlgItem(window, buttonId);
+  Check(button && PostMessageA(button, BM_CLICK, 0, 0), "clicked button " + Describe(buttonId));
+  return failures == 0 ? 0 : 1;
+}
+
+int CloseOrganiser() {
+  const HWND window = WaitForWindow("Ondrel", 30000);
+  Check(window != nullptr, "a window of class Ondrel appeared");
+  if (!window) return 1;
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  const DWORD start = GetTickCount();
+  while (IsWindow(window) && GetTickCount() - start < 15000) Sleep(50);
+  Check(!IsWindow(window), "the Ondrel window closed");
+  // Give the process time to end and release its file.
+  Sleep(300);
+  return failures == 0 ? 0 : 1;
+}
+
+// A directory junction at link pointing to the folder target (absolute path).
+int MakeJunction(const char* link, const char* target) {
+  if (!CreateDirectoryA(link, nullptr)) {
+    Check(false, "create the folder for the junction");
+    return 1;
+  }
+  const HANDLE handle = CreateFileA(link, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    Check(false, "open the junction folder");
+    return 1;
+  }
+  std::wstring substitute = L"\\??\\";
+  for (const char* c = target; *c; ++c) substitute.push_back(static_cast<wchar_t>(*c));
+  std::wstring print;
+  for (const char* c = target; *c; ++c) print.push_back(static_cast<wchar_t>(*c));
+  const USHORT substituteBytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
+  const USHORT printBytes = static_cast<USHORT>(print.size() * sizeof(wchar_t));
+  // REPARSE_DATA_BUFFER for a mount point: header, four offsets, two strings.
+  std::vector<BYTE> buffer(8 + 8 + substituteBytes + 2 + printBytes + 2, 0);
+  auto put16 = [&](std::size_t at, USHORT value) { std::memcpy(&buffer[at], &value, 2); };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  std::memcpy(&buffer[0], &tag, 4);
+  put16(4, static_cast<USHORT>(buffer.size() - 8));
+  put16(8, 0);
+  put16(10, substituteBytes);
+  put16(12, static_cast<USHORT>(substituteBytes + 2));
+  put16(14, printBytes);
+  std::memcpy(&buffer[16], substitute.data(), substituteBytes);
+  std::memcpy(&buffer[16 + substituteBytes + 2], print.data(), printBytes);
+  DWORD returned = 0;
+  const BOOL made = DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                    static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  CloseHandle(handle);
+  const DWORD attributes = GetFileAttributesA(link);
+  Check(made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT),
+        std::string("junction ") + link + " -> " + target + " (error " + Describe(made ? 0 : static_cast<int>(GetLastError())) + ")");
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "click") == 0) return ClickInstaller(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "close-organiser") == 0) return CloseOrganiser();
+  if (argc >= 4 && std::strcmp(argv[1], "junction") == 0) return MakeJunction(argv[2], argv[3]);
+  std::fprintf(stderr,
+               "usage: installer_probe click agree|cancel [licence-file]\n"
+               "       installer_probe close-organiser\n"
+               "       installer_probe junction LINK TARGET\n");
+  return 2;
+}

@@ -1,0 +1,66 @@
+// Move-only owner of an open registry key.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace ondrel::uninstall {
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  explicit RegistryKey(HKEY key) : key_(key) {}
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+  RegistryKey& operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      key_ = std::exchange(other.key_, nullptr);
+    }
+    return *this;
+  }
+  ~RegistryKey() { Close(); }
+
+  // Opens parent\path with the given access; an empty owner when it fails.
+  static RegistryKey Open(HKEY parent, const char* path, REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(parent, path, 0, access, &key) != ERROR_SUCCESS) return {};
+    return RegistryKey(key);
+  }
+
+  explicit operator bool() const { return key_ != nullptr; }
+  HKEY get() const { return key_; }
+
+  // A string value (REG_SZ or REG_EXPAND_SZ, not expanded) of at most
+  // maxBytes bytes, cut at its first terminator. Nothing when the value is
+  // missing, of another type or longer.
+  std::optional<std::string> ReadString(const char* name, DWORD maxBytes) const {
+    if (!key_) return std::nullopt;
+    std::string data(maxBytes, '\0');
+    DWORD type = 0;
+    DWORD size = maxBytes;
+    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    // The stored value need not end with a terminator: trust only `size` bytes.
+    data.resize(size);
+    const std::size_t end = data.find('\0');
+    if (end != std::string::npos) data.resize(end);
+    return data;
+  }
+
+ private:
+  void Close() {
+    if (key_) RegCloseKey(std::exchange(key_, nullptr));
+  }
+
+  HKEY key_ = nullptr;
+};
+
+}  // namespace ondrel::uninstall

@@ -1,0 +1,128 @@
+#include "self_delete.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <utility>
+
+#include "uninstall_paths.h"
+
+namespace ondrel::uninstall {
+namespace {
+
+// Move-only owner of a kernel object handle.
+class KernelHandle {
+ public:
+  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+  KernelHandle(const KernelHandle&) = delete;
+  KernelHandle& operator=(const KernelHandle&) = delete;
+  KernelHandle(KernelHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  KernelHandle& operator=(KernelHandle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
+  ~KernelHandle() { Close(); }
+
+  HANDLE get() const { return handle_; }
+
+ private:
+  void Close() {
+    if (handle_) CloseHandle(std::exchange(handle_, nullptr));
+  }
+
+  HANDLE handle_;
+};
+
+// The short (8.3) form of a path, so that it needs no quotes where the system
+// has short names. Nothing when it cannot be had within MAX_PATH.
+std::optional<std::string> ShortPath(const std::string& path) {
+  char shortPath[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(shortPath, length);
+}
+
+std::optional<std::string> OwnFilePath() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH + 1);
+  if (length == 0 || length > kMaxPathLength) return std::nullopt;  // a full buffer means cut
+  return std::string(path, length);
+}
+
+std::optional<std::string> CommandInterpreter() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("COMSPEC", path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(path, length);
+}
+
+std::optional<std::string> SystemFolder() {
+  char path[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(path, length);
+}
+
+// The short name of the folder that the interpreter removes after the file:
+// only the installation folder, and only when the uninstaller's file lies in
+// it, so that a copy run from elsewhere never removes its own folder.
+std::optional<std::string> FolderToRemove(const std::string& ownFile,
+                                          const std::optional<std::string>& installationFolder) {
+  if (!installationFolder) return std::nullopt;
+  const std::optional<std::string> ownFolder = FolderOfFile(ownFile);
+  if (!ownFolder || !IsSameFolder(*ownFolder, *installationFolder)) return std::nullopt;
+  return ShortPath(WithoutTrailingBackslash(*installationFolder));
+}
+
+void RestoreNormalPriority() {
+  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+}
+
+}  // namespace
+
+bool DeleteSelf(const std::optional<std::string>& installationFolder) {
+  const std::optional<std::string> ownFile = OwnFilePath();
+  if (!ownFile) return false;
+  const std::optional<std::string> shortFile = ShortPath(*ownFile);
+  if (!shortFile) return false;
+  const std::optional<std::string> interpreter = CommandInterpreter();
+  if (!interpreter) return false;
+  const std::optional<std::string> folder = FolderToRemove(*ownFile, installationFolder);
+  const std::optional<std::string> parameters =
+      SelfDeleteParameters(*shortFile, folder ? std::optional<std::string_view>(*folder)
+                                              : std::nullopt);
+  if (!parameters) return false;
+  // The interpreter works outside the installation folder, which it removes.
+  const std::optional<std::string> workingFolder = SystemFolder();
+
+  SHELLEXECUTEINFOA start{};
+  start.cbSize = sizeof(start);
+  start.fMask = SEE_MASK_NOCLOSEPROCESS;
+  start.lpVerb = "Open";
+  start.lpFile = interpreter->c_str();
+  start.lpParameters = parameters->c_str();
+  start.lpDirectory = workingFolder ? workingFolder->c_str() : nullptr;
+  start.nShow = SW_HIDE;
+
+  // Run ahead of the interpreter where the system honours priorities.
+  SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+  if (!ShellExecuteExA(&start)) {
+    RestoreNormalPriority();
+    return false;
+  }
+  const KernelHandle interpreterProcess(start.hProcess);
+  if (interpreterProcess.get()) {
+    SetPriorityClass(interpreterProcess.get(), IDLE_PRIORITY_CLASS);
+    SetProcessPriorityBoost(interpreterProcess.get(), TRUE);
+  }
+  SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, shortFile->c_str(), nullptr);
+  return true;
+}
+
+}  // namespace ondrel::uninstall
