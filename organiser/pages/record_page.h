@@ -1,0 +1,96 @@
+#pragma once
+// The framework shared by the three record pages: a list of the documents of
+// one kind, a form for one document, and the Save, Cancel, Remove and New
+// buttons, all built and driven from the page's PageDescription.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "organiser/pages/control_table.h"
+#include "organiser/pages/page.h"
+#include "organiser/pages/page_font.h"
+#include "organiser/store/ptr_array.h"
+#include "organiser/store/text.h"
+
+namespace ondrel {
+
+class Document;
+class LanguageTable;
+
+class RecordPage : public Page {
+ public:
+  // description and language are not owned and outlive the page.
+  RecordPage(const PageDescription& description, const LanguageTable& language);
+  ~RecordPage() override;
+
+  void Create(HWND parentWindow, Database* database) override;
+  void Show() override;
+  void Hide() override;
+  void Layout() override;
+  std::uint32_t FillFocusRing(FocusRing& ring) override;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // The page's controls in creation order (the description's slots); empty
+  // before Create. For tests and screenshots.
+  const std::vector<HWND>& controls() const { return controls_; }
+  HWND listView() const { return listView_; }
+  // The document in the form; null while the form holds a new one.
+  Document* current() const { return current_; }
+  const PageDescription& description() const { return description_; }
+
+ protected:
+  // Hooks for a page's own controls and messages. The page answers message
+  // itself when it returns true and sets result.
+  virtual void OnControlsCreated() {}
+  virtual bool HandlePageMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  HWND control(std::size_t slot) const { return controls_[slot]; }
+  const char16_t* PageText(const char16_t* key) const;
+  const char16_t* MainText(const char16_t* key) const;
+
+  // List (page_list.cpp).
+  void FillList();
+  // Lists results_ from the start, selects and shows the first row; false
+  // when no row came of it.
+  bool ListResults();
+  int InsertRow(Document* document, int index);
+  void UpdateRow(Document* document);
+  int FindRow(Document* document) const;
+  Document* DocumentAtRow(int row) const;
+  void SelectRow(int row);
+  void OnItemChanged(const NMLISTVIEW& change);
+
+  // Form (page_form.cpp).
+  void ShowDocument(Document* document);
+  void ClearForm();
+  int LongestFieldText() const;
+  static bool FieldDiffers(bool differsSoFar, HWND edit, const TextField& storedText);
+  bool FormDiffers() const;
+  void AskToSave();
+  void SaveForm();
+  void RemoveCurrent();
+  void StartNew();
+  void WarnSaveFailed();
+
+  HWND parentWindow_ = nullptr;  // not owned
+  Database* database_ = nullptr;  // not owned
+  // The documents listed, borrowed from the store.
+  std::unique_ptr<PtrArray<Document>> results_;
+  Document* current_ = nullptr;  // not owned
+  HWND listView_ = nullptr;
+
+ private:
+  void CreateControls();
+  void RunCommand(WPARAM command);
+  Text CellText(Document* document, const ColumnSpec& column) const;
+
+  const PageDescription& description_;
+  const LanguageTable& language_;
+  std::vector<HWND> controls_;  // child controls, destroyed by the main window
+  FontHandle font_;
+};
+
+}  // namespace ondrel
