@@ -2,14 +2,16 @@
 // The organiser's shell state and main window: language table, document
 // store, the three pages, the active page, the focus ring and the tab strip.
 // One instance lives from start-up to exit (WinMain); tests create one over
-// a folder of their own.
+// a folder of their own (one at a time).
 
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "organiser/shell/focus_ring.h"
+#include "organiser/shell/gdi_owners.h"
 #include "organiser/store/text.h"
 
 namespace ondrel {
@@ -19,12 +21,20 @@ class Database;
 class FileSystem;
 class LanguageTable;
 class Page;
+class TabStrip;
 
 class Application {
  public:
+  // Makes the page of index 1 (notes), 2 (passwords) or 3 (phone book).
+  using PageFactory =
+      std::function<std::unique_ptr<Page>(int index, const LanguageTable& language)>;
+
   // programFolder ends with a backslash; "ondrel.lng" and "ondrel.db" are
   // found there. files and clock are not owned and must outlive this.
   Application(Text programFolder, FileSystem& files, const Clock& clock);
+  // The same with other pages than the organiser's own (for tests).
+  Application(Text programFolder, FileSystem& files, const Clock& clock, PageFactory makePage);
+  // Destroys the main window if it still exists.
   ~Application();
 
   Application(const Application&) = delete;
@@ -34,14 +44,15 @@ class Application {
   void Initialize();
   // Registers the window class "Ondrel" and creates the main window (the
   // tab strip and the three pages; the note page active) and shows it.
-  // Null when the window cannot be created.
+  // Null when the window cannot be created or Initialize was not called.
   HWND CreateMainWindow();
   // Runs the message loop (Tab-key rule, dialog keys, dispatch) until
-  // WM_QUIT; returns 0.
+  // WM_QUIT; returns 0, or 1 when a message handler failed with an
+  // exception and ended the loop.
   int RunMessageLoop();
 
   // Makes page index (1 notes, 2 passwords, 3 phone book) active, as a
-  // click on its tab does.
+  // click on its tab does. Nothing happens for the active page.
   void SwitchPage(int index);
 
   HWND mainWindow() const { return mainWindow_; }
@@ -50,18 +61,48 @@ class Application {
   Database* database() const { return database_.get(); }
   const LanguageTable& language() const { return *language_; }
   const FocusRing& focusRing() const { return *focusRing_; }
+  const TabStrip& tabStrip() const { return *tabStrip_; }
+
+  // The window class of the main window.
+  static constexpr const wchar_t* kWindowClass = L"Ondrel";
+  // The smallest size the main window can be dragged to, frame included.
+  static constexpr POINT kMinimumTrackSize{424, 438};
 
  private:
-  // (further members are the shell's own)
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static void RegisterWindowClass();
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Hands a message to the active page; before there is one, messages the
+  // shell handles answer 0 and the rest go to the default procedure.
+  LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool handledHere);
+
+  LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
+  LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam);
+  LRESULT OnDrawItem(HWND window, WPARAM wParam, LPARAM lParam);
+  LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCtlColorStatic(HWND window, WPARAM wParam, LPARAM lParam);
+  void OnNcDestroy(HWND window);
+
   Text programFolder_;
   FileSystem& files_;
   const Clock& clock_;
+  PageFactory makePage_;
   std::unique_ptr<LanguageTable> language_;
   std::unique_ptr<Database> database_;
   std::array<std::unique_ptr<Page>, 4> pages_;
   int currentPage_ = 0;
   std::unique_ptr<FocusRing> focusRing_;
+  std::unique_ptr<TabStrip> tabStrip_;
+  // Paints the tab band; lives while the main window does.
+  Brush backgroundBrush_;
   HWND mainWindow_ = nullptr;
+  // Set when a message handler threw: the loop then ends with exit code 1.
+  bool handlerFailed_ = false;
 };
+
+// The minimum tracking size of the main window, for WM_GETMINMAXINFO.
+void ApplyMinimumTrackSize(MINMAXINFO& info);
 
 }  // namespace ondrel

@@ -21,19 +21,30 @@ class LanguageTable {
   // Reads the language file at path. False when it cannot be read; the
   // table then stays as it was (empty at start-up: every lookup is null).
   bool Load(FileSystem& files, const Text& path);
-  // Builds the table from the file's bytes.
+  // Builds the table from the file's bytes. Any bytes give a sound table:
+  // an odd last byte is ignored, the first code unit is skipped as the
+  // byte-order mark, and text after the last CR counts as a last line.
   void LoadFromBytes(const std::vector<unsigned char>& bytes);
 
   // The text of entry key in section, or null when either is missing. The
-  // text stays valid as long as the table lives.
+  // text stays valid as long as the table lives (until the next load).
   const char16_t* Lookup(TextView section, TextView key) const;
 
+  // Non-empty lines kept by the last load (section lines and entries).
+  std::uint32_t LineCount() const { return lines_.count(); }
+
  private:
+  // Index in lines_ of the first section line named section; false if none.
+  bool FindSection(TextView section, std::uint32_t& index) const;
+
   std::vector<char16_t> text_;
+  // Each line points into text_ and ends with a zero unit.
   PtrArray<const char16_t> lines_;
-  // The section found last: saves rescanning for repeated lookups.
+  // The section asked for last and where its line stands: a repeated
+  // lookup in the same section skips the scan for the section line.
+  mutable Text sectionName_;
   mutable std::uint32_t sectionIndex_ = 0;
-  mutable const char16_t* sectionName_ = nullptr;
+  mutable bool hasSection_ = false;
 };
 
 }  // namespace ondrel

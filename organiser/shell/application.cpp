@@ -1,0 +1,119 @@
+#include "organiser/shell/application.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "organiser/pages/page.h"
+#include "organiser/pages/pages.h"
+#include "organiser/shell/language_table.h"
+#include "organiser/shell/tab_strip.h"
+#include "organiser/shell/wide_text.h"
+#include "organiser/store/database.h"
+
+namespace ondrel {
+namespace {
+
+std::unique_ptr<Page> MakeOrganiserPage(int index, const LanguageTable& language) {
+  switch (index) {
+    case 1: return MakeNotePage(language);
+    case 2: return MakePasswordPage(language);
+    case 3: return MakePhonePage(language);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+Application::Application(Text programFolder, FileSystem& files, const Clock& clock)
+    : Application(std::move(programFolder), files, clock, MakeOrganiserPage) {}
+
+Application::Application(Text programFolder, FileSystem& files, const Clock& clock,
+                         PageFactory makePage)
+    : programFolder_(std::move(programFolder)),
+      files_(files),
+      clock_(clock),
+      makePage_(std::move(makePage)),
+      language_(std::make_unique<LanguageTable>()),
+      focusRing_(std::make_unique<FocusRing>()),
+      tabStrip_(std::make_unique<TabStrip>(*language_)) {}
+
+Application::~Application() {
+  // The pages and the tab strip refer to windows and fonts: take the
+  // windows down while everything they use still exists.
+  if (mainWindow_ != nullptr && IsWindow(mainWindow_)) DestroyWindow(mainWindow_);
+}
+
+void Application::Initialize() {
+  language_->Load(files_, programFolder_ + u"ondrel.lng");
+  database_ = std::make_unique<Database>(files_, clock_);
+  database_->Load(programFolder_ + u"ondrel.db");
+  for (int index = 1; index <= 3; ++index) pages_[index] = makePage_(index, *language_);
+}
+
+void Application::RegisterWindowClass() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = 0;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
+  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  windowClass.lpszClassName = kWindowClass;
+  // A second Application in the same process finds the class registered
+  // (ERROR_CLASS_ALREADY_EXISTS); either way the class is there.
+  RegisterClassExW(&windowClass);
+}
+
+HWND Application::CreateMainWindow() {
+  if (mainWindow_ != nullptr || !pages_[1] || !pages_[2] || !pages_[3]) return nullptr;
+  RegisterWindowClass();
+
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                   ICC_DATE_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  const char16_t* title = language_->Lookup(u"MainWindow", u"SoftwareTitle");
+  // WM_NCCREATE stores this object in the window, and WM_CREATE builds the
+  // tab strip and the pages, inside this call.
+  const HWND window =
+      CreateWindowExW(0, kWindowClass, AsWide(title), WS_OVERLAPPEDWINDOW, 50, 100, 600, 450,
+                      nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (window == nullptr) return nullptr;
+  ShowWindow(window, SW_SHOW);
+  return window;
+}
+
+int Application::RunMessageLoop() {
+  MSG message{};
+  for (;;) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) break;
+    // -1 means the call itself failed and message holds nothing: treating
+    // it as a message would spin on garbage, so the loop ends instead.
+    if (got == -1) return 1;
+    if (HandleFocusRingTab(*focusRing_, message)) continue;
+    if (mainWindow_ != nullptr && IsDialogMessageW(mainWindow_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return handlerFailed_ ? 1 : 0;
+}
+
+void Application::SwitchPage(int index) {
+  if (index < 1 || index > 3 || index == currentPage_ || currentPage_ == 0) return;
+  pages_[currentPage_]->Hide();
+  tabStrip_->Select(index);
+  tabStrip_->RefreshCaptions();
+  currentPage_ = index;
+  pages_[index]->Show();
+  pages_[currentPage_]->FillFocusRing(*focusRing_);
+}
+
+void ApplyMinimumTrackSize(MINMAXINFO& info) { info.ptMinTrackSize = Application::kMinimumTrackSize; }
+
+}  // namespace ondrel

@@ -1,0 +1,32 @@
+// The organiser's entry point: one copy at a time, then the shell runs.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "organiser/shell/application.h"
+#include "organiser/shell/kernel_handle.h"
+#include "organiser/shell/program_folder.h"
+#include "organiser/store/clock.h"
+#include "organiser/store/file_system.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The named mutex marks a running copy. Ownership is given up at once:
+  // only the name's existence matters, and the open handle keeps it alive
+  // until this copy ends.
+  ondrel::KernelHandle instanceGuard(CreateMutexW(nullptr, TRUE, L"Ondrel-088FA840"));
+  const bool anotherCopyRuns = GetLastError() == ERROR_ALREADY_EXISTS;
+  if (instanceGuard) ReleaseMutex(instanceGuard.get());
+  if (anotherCopyRuns) return 0;
+
+  try {
+    const std::unique_ptr<ondrel::FileSystem> files = ondrel::NewPlatformFileSystem();
+    const std::unique_ptr<ondrel::Clock> clock = ondrel::NewPlatformClock();
+    ondrel::Application application(ondrel::ProgramFolder(), *files, *clock);
+    application.Initialize();
+    if (application.CreateMainWindow() == nullptr) return 1;
+    return application.RunMessageLoop();
+  } catch (...) {
+    return 1;
+  }
+}
