@@ -45,10 +45,12 @@ class Database {
   // path + ".bak".
   bool Load(const Text& path);
 
-  // Rewrites the file when changedDocument is dirty (or an earlier write
-  // failed). Returns true when nothing needed writing or the file was
-  // written; on false the file is exactly as it was and changedDocument
-  // stays dirty.
+  // Rewrites the file when changedDocument is dirty, when an earlier write
+  // failed, or when changedDocument is null. Returns true when nothing
+  // needed writing or the file was written; on false the file is exactly as
+  // it was, changedDocument stays dirty and IsFileBehind() is true. The first
+  // write after a load that dropped text first copies the loaded bytes to
+  // path + ".bak"; when that copy fails, the save fails.
   bool Save(Document* changedDocument);
 
   // A new document of the named kind ("NoteDocument", "PasswordDocument",

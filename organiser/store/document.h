@@ -38,6 +38,9 @@ class Document {
   // Serialize(), then the stored text (empty when none).
   const Text& GetText();
   std::int32_t GetTextLength();
+  // The text as last built or loaded, without serializing first (empty when
+  // none): what searches read, so that a search never changes a document.
+  TextView StoredText() const { return text_ ? TextView(*text_) : TextView(); }
 
   // Replaces field with value; the document becomes dirty when the text
   // differs (a null field given an empty text differs).
@@ -78,6 +81,9 @@ class Document {
   void BuildText();
   void ParseDates();
   void StampModifyDate();
+  // Sets both stamps at once (the kinds read them together with their
+  // fields in one pass over the text).
+  void SetStamps(TextField createDate, TextField modifyDate);
 
  private:
   // Steps 1 to 3 of InitNew: forget text, stamps and fragments.

@@ -3,7 +3,6 @@
 // under the element of the same name, and its type name; a kind offers its
 // fields by name and as an indexable list in declared order.
 
-#include <array>
 #include <cstddef>
 #include <memory>
 
@@ -55,7 +54,8 @@ class NoteDocument final : public FieldedDocument {
   TextField& keywords() { return fields_[kKeywords]; }
 
  private:
-  std::array<TextField, kFieldCount> fields_;
+  // A plain array: the base keeps a pointer to it before it is constructed.
+  TextField fields_[kFieldCount];
 };
 
 class PasswordDocument final : public FieldedDocument {
@@ -70,7 +70,8 @@ class PasswordDocument final : public FieldedDocument {
   TextField& body() { return fields_[kBody]; }
 
  private:
-  std::array<TextField, kFieldCount> fields_;
+  // A plain array: the base keeps a pointer to it before it is constructed.
+  TextField fields_[kFieldCount];
 };
 
 class PhoneDocument final : public FieldedDocument {
@@ -85,7 +86,8 @@ class PhoneDocument final : public FieldedDocument {
   explicit PhoneDocument(Database* database);
 
  private:
-  std::array<TextField, kFieldCount> fields_;
+  // A plain array: the base keeps a pointer to it before it is constructed.
+  TextField fields_[kFieldCount];
 };
 
 // A new, unparsed document of the named kind, or null for any other name.

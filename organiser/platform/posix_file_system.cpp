@@ -1,0 +1,135 @@
+// The platform's files on POSIX systems: open/read/write/fsync/rename.
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <utility>
+
+#include "organiser/platform/posix_path.h"
+#include "organiser/store/file_system.h"
+
+namespace ondrel {
+namespace {
+
+// Owns one file descriptor; closes it when destroyed.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() { Reset(); }
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and says whether closing succeeded.
+  bool Close() {
+    int fd = std::exchange(fd_, -1);
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  int fd_ = -1;
+};
+
+class PosixWritableFile final : public WritableFile {
+ public:
+  explicit PosixWritableFile(FileDescriptor fd) : fd_(std::move(fd)) {}
+
+  bool Write(const void* data, std::size_t size) override {
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+      ssize_t written = ::write(fd_.get(), next, size);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (written == 0) return false;
+      next += written;
+      size -= static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+  bool Flush() override { return ::fsync(fd_.get()) == 0; }
+
+  bool Close() override { return fd_.Close(); }
+
+ private:
+  FileDescriptor fd_;
+};
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
+    FileDescriptor fd(::open(Utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) return false;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // One read into a buffer of the file's size; reading goes on to the
+    // end in case the file grew meanwhile.
+    std::size_t filled = 0;
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    for (;;) {
+      if (filled == bytes.size()) bytes.resize(bytes.size() + (1 << 16));
+      ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (got == 0) break;
+      filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(filled);
+    return true;
+  }
+
+  std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {
+    FileDescriptor fd(
+        ::open(Utf8Path(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd.valid()) return nullptr;
+    return std::make_unique<PosixWritableFile>(std::move(fd));
+  }
+
+  bool ReplaceAtomically(const Text& from, const Text& to) override {
+    const std::string target = Utf8Path(to);
+    if (::rename(Utf8Path(from).c_str(), target.c_str()) != 0) return false;
+    // The rename itself must reach the disk too, or a power cut could bring
+    // back the old name.
+    FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) ::fsync(folder.get());
+    return true;
+  }
+
+  bool Remove(const Text& path) override { return ::unlink(Utf8Path(path).c_str()) == 0; }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> NewPlatformFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace ondrel

@@ -1,0 +1,179 @@
+#include "organiser/store/database.h"
+
+#include <utility>
+
+#include "organiser/store/document_kinds.h"
+#include "organiser/store/markup.h"
+#include "organiser/store/utf16_bytes.h"
+
+namespace ondrel {
+namespace {
+
+constexpr TextView kDatabaseOpen = u"<Database>";
+constexpr TextView kDatabaseClose = u"</Database>";
+constexpr TextView kDocumentOpen = u"<Document>";
+constexpr TextView kDocumentClose = u"</Document>";
+constexpr TextView kTypeOpen = u"<DocumentType>";
+constexpr TextView kTypeClose = u"</DocumentType>";
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// True when text between blocks holds nothing that a save would drop: only
+// blanks and the database's own tags.
+bool IsIgnorableGap(TextView gap) {
+  std::size_t i = 0;
+  while (i < gap.size()) {
+    if (IsBlank(gap[i])) {
+      ++i;
+    } else if (gap.compare(i, kDatabaseOpen.size(), kDatabaseOpen) == 0) {
+      i += kDatabaseOpen.size();
+    } else if (gap.compare(i, kDatabaseClose.size(), kDatabaseClose) == 0) {
+      i += kDatabaseClose.size();
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The kind named by a block's DocumentType, read straight from the block.
+std::unique_ptr<Document> ConstructForBlock(TextView block, Database* database) {
+  std::optional<TextView> type = FindRawValue(block, kTypeOpen, kTypeClose);
+  if (!type) return nullptr;
+  if (type->find(u'&') == TextView::npos) return ConstructKind(*type, database);
+  return ConstructKind(Decode(*type), database);
+}
+
+}  // namespace
+
+Database::Database(FileSystem& files, const Clock& clock)
+    : files_(files),
+      clock_(clock),
+      documents_(std::make_unique<PtrArray<DocumentHandle>>(Ownership::kOwns)) {}
+
+Database::~Database() = default;
+
+bool Database::Load(const Text& path) {
+  path_ = path;
+  documents_ = std::make_unique<PtrArray<DocumentHandle>>(Ownership::kOwns);
+  fileBehind_ = false;
+  loadedBytesToBackUp_.clear();
+
+  std::vector<unsigned char> bytes;
+  if (!files_.ReadAll(path_, bytes)) return false;
+
+  bool keepsEverything = bytes.size() % 2 == 0;
+  std::size_t start = 0;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) start = 2;
+  const Text text = TextFromLittleEndian(bytes.data() + start, bytes.size() - start);
+  const TextView all(text);
+
+  std::size_t position = 0;
+  while (position < all.size()) {
+    std::size_t open = all.find(kDocumentOpen, position);
+    std::size_t gapEnd = open == TextView::npos ? all.size() : open;
+    if (!IsIgnorableGap(all.substr(position, gapEnd - position))) keepsEverything = false;
+    if (open == TextView::npos) break;
+    std::size_t close = all.find(kDocumentClose, open + kDocumentOpen.size());
+    if (close == TextView::npos) {
+      keepsEverything = false;  // a block cut off: it cannot be kept
+      break;
+    }
+    std::size_t end = close + kDocumentClose.size();
+    TextView block = all.substr(open, end - open);
+
+    std::unique_ptr<Document> document = ConstructForBlock(block, this);
+    // A block of no known kind stays as it is, so that saving keeps it.
+    if (!document) document = std::make_unique<Document>(this);
+    document->LoadFromText(block);
+    auto handle = std::make_unique<DocumentHandle>();
+    handle->document = std::move(document);
+    documents_->Append(handle.get());
+    handle.release();
+    position = end;
+  }
+
+  if (!keepsEverything) loadedBytesToBackUp_ = std::move(bytes);
+  return true;
+}
+
+bool Database::Save(Document* changedDocument) {
+  bool needed = changedDocument == nullptr || changedDocument->IsDirty() || fileBehind_;
+  if (!needed) return true;
+
+  Text fileText = BuildFileText();
+  bool written = WriteBackupIfNeeded();
+  if (written) {
+    if (HostIsLittleEndian()) {
+      written = WriteFileAtomically(files_, path_, fileText.data(),
+                                    fileText.size() * sizeof(char16_t));
+    } else {
+      std::vector<unsigned char> bytes = LittleEndianBytes(fileText);
+      written = WriteFileAtomically(files_, path_, bytes.data(), bytes.size());
+    }
+  }
+  fileBehind_ = !written;
+  if (!written && changedDocument != nullptr) changedDocument->MarkDirty();
+  return written;
+}
+
+Document* Database::CreateDocument(TextView kindName) {
+  std::unique_ptr<Document> document = ConstructKind(kindName, this);
+  if (!document) return nullptr;
+  document->InitNew();
+  Document* created = document.get();
+  auto handle = std::make_unique<DocumentHandle>();
+  handle->document = std::move(document);
+  documents_->Append(handle.get());
+  handle.release();
+  return created;
+}
+
+void Database::ListDocuments(PtrArray<Document>& result, const char16_t* kindName) const {
+  result.Clear();
+  for (const DocumentHandle* handle : *documents_) {
+    Document* document = handle->document.get();
+    if (kindName == nullptr || TextView(document->TypeName()) == TextView(kindName)) {
+      result.Append(document);
+    }
+  }
+}
+
+std::uint32_t Database::DocumentCount() const { return documents_->count(); }
+
+Document* Database::DocumentAt(std::uint32_t index) const {
+  if (index >= documents_->count()) return nullptr;
+  return (*documents_)[index]->document.get();
+}
+
+Text Database::BuildFileText() {
+  // Serializes every changed document first, so the length is exact and the
+  // text is built in one allocation.
+  std::size_t length = kDatabaseOpen.size() + kDatabaseClose.size();
+  for (DocumentHandle* handle : *documents_) {
+    Document& document = *handle->document;
+    if (!document.IsDeleted()) length += document.GetText().size();
+  }
+  Text text;
+  text.reserve(length);
+  text.append(kDatabaseOpen);
+  for (DocumentHandle* handle : *documents_) {
+    Document& document = *handle->document;
+    if (!document.IsDeleted()) text.append(document.GetText());
+  }
+  text.append(kDatabaseClose);
+  return text;
+}
+
+bool Database::WriteBackupIfNeeded() {
+  if (loadedBytesToBackUp_.empty()) return true;
+  if (!WriteFileAtomically(files_, path_ + u".bak", loadedBytesToBackUp_.data(),
+                           loadedBytesToBackUp_.size())) {
+    return false;
+  }
+  loadedBytesToBackUp_.clear();
+  loadedBytesToBackUp_.shrink_to_fit();
+  return true;
+}
+
+}  // namespace ondrel

@@ -1,0 +1,212 @@
+#include "organiser/store/document.h"
+
+#include <utility>
+
+#include "organiser/store/clock.h"
+#include "organiser/store/database.h"
+#include "organiser/store/markup.h"
+
+namespace ondrel {
+namespace {
+
+constexpr TextView kDocumentOpen = u"<Document>";
+constexpr TextView kDocumentClose = u"</Document>";
+
+void AppendPadded(Text& out, int value, int width) {
+  Text digits;
+  bool negative = value < 0;
+  unsigned magnitude = negative ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (negative) digits.insert(digits.begin(), u'-');
+  for (int i = static_cast<int>(digits.size()); i < width; ++i) out.push_back(u'0');
+  out.append(digits);
+}
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int Digit(TextView stamp, std::size_t index) { return stamp[index] - u'0'; }
+
+const Text& EmptyText() {
+  static const Text empty;
+  return empty;
+}
+
+}  // namespace
+
+Document::Document(Database* database) : database_(database) {}
+
+Document::~Document() = default;
+
+void Document::Serialize() {
+  // A plain document has no fields to build a text from: the text it was
+  // loaded with is all it holds, so it is written back as it came.
+  dirty_ = false;
+}
+
+void Document::Parse() { ParseDates(); }
+
+void Document::InitNew() {
+  Forget();
+  StampModifyDate();
+  createDate_ = modifyDate_;
+}
+
+void Document::LoadFromText(TextView text) {
+  Forget();
+  text_ = Text(text);
+  textLength_ = static_cast<std::int32_t>(text.size());
+  dirty_ = false;
+}
+
+const char16_t* Document::TypeName() const { return u"Document"; }
+
+const Text& Document::GetText() {
+  Serialize();
+  return text_ ? *text_ : EmptyText();
+}
+
+std::int32_t Document::GetTextLength() {
+  Serialize();
+  return textLength_;
+}
+
+void Document::SetField(TextField& field, std::optional<TextView> value) {
+  if (!value) {
+    if (!field) return;
+    field.reset();
+    dirty_ = true;
+    return;
+  }
+  if (field && TextView(*field) == *value) return;
+  field = Text(*value);
+  dirty_ = true;
+}
+
+bool Document::SaveIfDirty() {
+  if (database_ == nullptr) return !dirty_;
+  if (!dirty_ && !database_->IsFileBehind()) return true;
+  return database_->Save(this);
+}
+
+bool Document::DeleteAndSave() {
+  deleted_ = true;
+  dirty_ = true;
+  if (database_ == nullptr) return false;
+  bool written = database_->Save(this);
+  // A removed document is never serialized again, so nothing else would
+  // clear the flag; it stays set only while the file still holds it.
+  if (written) dirty_ = false;
+  return written;
+}
+
+std::int32_t Document::DayNumber() {
+  if (dayNumber_ != 0) return dayNumber_;
+  if (!modifyDate_ || modifyDate_->empty()) return 0;
+  dayNumber_ = DayNumberOfStamp(*modifyDate_);
+  return dayNumber_;
+}
+
+TextField Document::ExtractTag(TextView openTag, TextView closeTag) const {
+  if (!text_) return std::nullopt;
+  return DecodeField(FindRawValue(*text_, openTag, closeTag));
+}
+
+void Document::AddFragment(TextView openTag, const TextField& value, TextView closeTag) {
+  if (!value || value->empty()) return;
+  auto fragment = std::make_unique<Text>();
+  fragment->reserve(openTag.size() + value->size() + closeTag.size());
+  fragment->append(openTag);
+  AppendEncoded(*fragment, *value);
+  fragment->append(closeTag);
+  fragments_->Append(fragment.get());
+  fragment.release();
+}
+
+void Document::WriteEnvelope() {
+  StampModifyDate();
+  fragments_->Clear();
+  AddFragment(u"<DocumentType>", Text(TypeName()), u"</DocumentType>");
+  AddFragment(u"<CreateDate>", createDate_, u"</CreateDate>");
+  AddFragment(u"<ModifyDate>", modifyDate_, u"</ModifyDate>");
+}
+
+void Document::BuildText() {
+  if (!dirty_) return;
+  std::size_t length = kDocumentOpen.size() + kDocumentClose.size();
+  for (const Text* fragment : *fragments_) length += fragment->size();
+  Text text;
+  text.reserve(length);
+  text.append(kDocumentOpen);
+  for (const Text* fragment : *fragments_) text.append(*fragment);
+  text.append(kDocumentClose);
+  text_ = std::move(text);
+  textLength_ = static_cast<std::int32_t>(length);
+  dirty_ = false;
+}
+
+void Document::ParseDates() {
+  createDate_ = ExtractTag(u"<CreateDate>", u"</CreateDate>");
+  modifyDate_ = ExtractTag(u"<ModifyDate>", u"</ModifyDate>");
+  dayNumber_ = 0;
+}
+
+void Document::StampModifyDate() {
+  modifyDate_.reset();
+  dayNumber_ = 0;
+  if (database_ == nullptr) return;
+  LocalTime now = database_->clock().Now();
+  modifyDate_ = FormatStamp(now.year, now.month, now.day, now.hour, now.minute);
+}
+
+void Document::Forget() {
+  text_.reset();
+  textLength_ = 0;
+  dayNumber_ = 0;
+  createDate_.reset();
+  modifyDate_.reset();
+  dirty_ = false;
+  if (fragments_) {
+    fragments_->Clear();
+  } else {
+    fragments_ = std::make_unique<PtrArray<Text>>(Ownership::kOwns);
+  }
+}
+
+void Document::SetStamps(TextField createDate, TextField modifyDate) {
+  createDate_ = std::move(createDate);
+  modifyDate_ = std::move(modifyDate);
+  dayNumber_ = 0;
+}
+
+std::int32_t DayNumberOfStamp(TextView stamp) {
+  static constexpr std::size_t kDatePlaces[] = {0, 1, 3, 4, 6, 7, 8, 9};
+  if (stamp.size() < 10) return 0;
+  for (std::size_t place : kDatePlaces) {
+    if (!IsDigit(stamp[place])) return 0;
+  }
+  int day = Digit(stamp, 0) * 10 + Digit(stamp, 1);
+  int month = Digit(stamp, 3) * 10 + Digit(stamp, 4);
+  int year = Digit(stamp, 6) * 1000 + Digit(stamp, 7) * 100 + Digit(stamp, 8) * 10 +
+             Digit(stamp, 9);
+  return day + 31 * month + 372 * year;
+}
+
+Text FormatStamp(int year, int month, int day, int hour, int minute) {
+  Text stamp;
+  stamp.reserve(16);
+  AppendPadded(stamp, day, 2);
+  stamp.push_back(u'.');
+  AppendPadded(stamp, month, 2);
+  stamp.push_back(u'.');
+  AppendPadded(stamp, year, 4);
+  stamp.push_back(u' ');
+  AppendPadded(stamp, hour, 2);
+  stamp.push_back(u':');
+  AppendPadded(stamp, minute, 2);
+  return stamp;
+}
+
+}  // namespace ondrel

@@ -1,0 +1,33 @@
+#include "organiser/store/file_system.h"
+
+namespace ondrel {
+namespace {
+
+// Removes the temporary file after a failed step; the target is untouched.
+bool Abandon(FileSystem& files, const Text& temporaryPath) {
+  files.Remove(temporaryPath);
+  return false;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
+                         std::size_t size) {
+  // Same folder as the target, so that the final rename never crosses a
+  // volume and stays one atomic step.
+  const Text temporaryPath = path + u".tmp";
+  std::unique_ptr<WritableFile> file = files.OpenForWriting(temporaryPath);
+  if (!file) return Abandon(files, temporaryPath);
+  if (!file->Write(data, size) || !file->Flush()) {
+    file->Close();
+    file.reset();
+    return Abandon(files, temporaryPath);
+  }
+  bool closed = file->Close();
+  file.reset();
+  if (!closed) return Abandon(files, temporaryPath);
+  if (!files.ReplaceAtomically(temporaryPath, path)) return Abandon(files, temporaryPath);
+  return true;
+}
+
+}  // namespace ondrel

@@ -1,0 +1,34 @@
+#pragma once
+// How values sit inside the stored text: escaping of '&' and '<' when
+// writing, and reading the value of an element out of a block.
+
+#include <cstddef>
+#include <optional>
+
+#include "organiser/store/text.h"
+
+namespace ondrel {
+
+// Appends value to out with '&' written as "&amp;" and '<' as "&lt;", so
+// no value can look like a tag.
+void AppendEncoded(Text& out, TextView value);
+
+// Undoes AppendEncoded: "&amp;" reads as '&' and "&lt;" as '<'; any other
+// '&' stays itself, so files written before escaping still read as written.
+Text Decode(TextView stored);
+
+// The raw (still encoded) value of an element: the text between the first
+// openTag in text and the next closeTag. When closeTag never follows, the
+// value runs to the next '<' or the end of text, since a value written here
+// never holds a raw '<'. None when openTag does not occur.
+std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView closeTag);
+
+// The same for several elements in one pass over text: values[i] receives
+// what FindRawValue(text, openTags[i], closeTags[i]) would give.
+void FindRawValues(TextView text, const TextView* openTags, const TextView* closeTags,
+                   std::size_t count, std::optional<TextView>* values);
+
+// Decodes a raw value into a field; a missing value gives no value.
+TextField DecodeField(const std::optional<TextView>& raw);
+
+}  // namespace ondrel

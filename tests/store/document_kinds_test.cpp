@@ -1,0 +1,122 @@
+#include "organiser/store/document_kinds.h"
+
+#include <string>
+
+#include "tests/store/store_fixture.h"
+
+namespace ondrel::testing {
+namespace {
+
+class DocumentKindsTest : public StoreTest {};
+
+// Every field of every kind gets a text of its own, survives a save and a
+// reload, and comes back under the same index.
+TEST_F(DocumentKindsTest, EveryFieldOfEveryKindRoundTrips) {
+  const char16_t* kinds[] = {NoteDocument::kTypeName, PasswordDocument::kTypeName,
+                             PhoneDocument::kTypeName};
+  for (const char16_t* kind : kinds) {
+    FieldedDocument* document = Fielded(database_->CreateDocument(kind));
+    ASSERT_NE(document, nullptr);
+    for (std::size_t i = 0; i < document->FieldCount(); ++i) {
+      Text value = Text(kind) + u" field " + Text(document->FieldName(i)) + u"\r\nline 2";
+      document->SetField(document->Field(i), TextView(value));
+    }
+    ASSERT_TRUE(document->SaveIfDirty());
+  }
+
+  std::unique_ptr<Database> reloaded = Reloaded();
+  ASSERT_EQ(reloaded->DocumentCount(), 3u);
+  for (std::uint32_t d = 0; d < 3; ++d) {
+    FieldedDocument* original = Fielded(database_->DocumentAt(d));
+    FieldedDocument* loaded = Fielded(reloaded->DocumentAt(d));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(TextView(loaded->TypeName()), TextView(original->TypeName()));
+    EXPECT_FALSE(loaded->IsDirty());
+    EXPECT_EQ(loaded->GetCreateDate(), original->GetCreateDate());
+    EXPECT_EQ(loaded->GetModifyDate(), original->GetModifyDate());
+    for (std::size_t i = 0; i < loaded->FieldCount(); ++i) {
+      EXPECT_EQ(loaded->Field(i), original->Field(i)) << "field " << i;
+    }
+  }
+}
+
+TEST_F(DocumentKindsTest, FieldsAreWrittenInEachKindsOrderAndEmptyOnesLeftOut) {
+  struct Case {
+    const char16_t* kind;
+    std::size_t fields[3];
+    std::size_t fieldCount;
+    const char16_t* elements;
+  };
+  const Case cases[] = {
+      {NoteDocument::kTypeName,
+       {NoteDocument::kBody, NoteDocument::kKeywords, NoteDocument::kSubject}, 3,
+       u"<Subject>v</Subject><Keywords>v</Keywords><Body>v</Body>"},
+      {NoteDocument::kTypeName, {NoteDocument::kBody, NoteDocument::kKeywords}, 2,
+       u"<Keywords>v</Keywords><Body>v</Body>"},
+      {PhoneDocument::kTypeName, {PhoneDocument::kMobile, PhoneDocument::kLastName}, 2,
+       u"<LastName>v</LastName><Mobile>v</Mobile>"},
+      {PasswordDocument::kTypeName,
+       {PasswordDocument::kBody, PasswordDocument::kPassword, PasswordDocument::kSite}, 3,
+       u"<Site>v</Site><Password>v</Password><Body>v</Body>"},
+  };
+  for (const Case& c : cases) {
+    FieldedDocument* document = Fielded(database_->CreateDocument(c.kind));
+    for (std::size_t i = 0; i < c.fieldCount; ++i) {
+      document->SetField(document->Field(c.fields[i]), TextView(u"v"));
+    }
+    ASSERT_TRUE(document->SaveIfDirty());
+    Text expected = u"<Document><DocumentType>" + Text(c.kind) +
+                    u"</DocumentType><CreateDate>05.03.2024 09:07</CreateDate>"
+                    u"<ModifyDate>05.03.2024 09:07</ModifyDate>" +
+                    c.elements + u"</Document>";
+    EXPECT_EQ(document->GetText(), expected);
+  }
+}
+
+TEST_F(DocumentKindsTest, MissingElementsReadAsNoValueAndTheRestIsKept) {
+  PasswordDocument password(database_.get());
+  password.LoadFromText(
+      u"<Document><DocumentType>PasswordDocument</DocumentType><Site>example</Site>"
+      u"<Password>secret</Password></Document>");
+  EXPECT_EQ(password.site(), Text(u"example"));
+  EXPECT_FALSE(password.login().has_value());
+  EXPECT_EQ(password.password(), Text(u"secret"));
+  EXPECT_FALSE(password.GetCreateDate().has_value());
+  EXPECT_EQ(password.DayNumber(), 0);
+}
+
+// The kinds read all their elements in one pass; it must give what reading
+// each element on its own gives, whatever the block holds.
+TEST_F(DocumentKindsTest, ParsingMatchesReadingEachElementAlone) {
+  const char16_t* blocks[] = {
+      u"<Document><Subject>a<Body>b</Body></Subject><Body>c</Body></Document>",
+      u"<Document><Body>x</Body><Subject>s<Keywords>k</Document>",
+      u"<Document><<Subject>>&lt;&amp;</Subject><Subject>second</Subject></Document>",
+      u"<Document><CreateDate>1<ModifyDate>2</ModifyDate></CreateDate></Document>",
+      u"<Document><Subject></Subject><Keywords></Document>",
+  };
+  for (const char16_t* block : blocks) {
+    NoteDocument note(database_.get());
+    note.LoadFromText(block);
+    for (std::size_t i = 0; i < note.FieldCount(); ++i) {
+      Text name(note.FieldName(i));
+      EXPECT_EQ(note.Field(i), note.ExtractTag(u"<" + name + u">", u"</" + name + u">"))
+          << "field " << i;
+    }
+    EXPECT_EQ(note.GetCreateDate(), note.ExtractTag(u"<CreateDate>", u"</CreateDate>"));
+    EXPECT_EQ(note.GetModifyDate(), note.ExtractTag(u"<ModifyDate>", u"</ModifyDate>"));
+  }
+}
+
+TEST_F(DocumentKindsTest, KindNamesCompareExactly) {
+  EXPECT_NE(ConstructKind(u"NoteDocument", database_.get()), nullptr);
+  EXPECT_NE(ConstructKind(u"PasswordDocument", database_.get()), nullptr);
+  EXPECT_NE(ConstructKind(u"PhoneDocument", database_.get()), nullptr);
+  EXPECT_EQ(ConstructKind(u"notedocument", database_.get()), nullptr);
+  EXPECT_EQ(ConstructKind(u"Document", database_.get()), nullptr);
+  EXPECT_EQ(ConstructKind(u"", database_.get()), nullptr);
+  EXPECT_EQ(database_->CreateDocument(u"NoteDocumentX"), nullptr);
+}
+
+}  // namespace
+}  // namespace ondrel::testing

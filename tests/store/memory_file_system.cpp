@@ -1,0 +1,86 @@
+#include "tests/store/memory_file_system.h"
+
+namespace ondrel::testing {
+namespace {
+
+class MemoryWritableFile final : public WritableFile {
+ public:
+  MemoryWritableFile(MemoryFileSystem& files, Text path)
+      : files_(files), path_(std::move(path)) {}
+
+  bool Write(const void* data, std::size_t size) override {
+    if (files_.Fails(FailingStep::kWrite, path_)) return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    MemoryFileSystem::Bytes& storage = files_.Storage(path_);
+    if (files_.Fails(FailingStep::kPartialWrite, path_)) {
+      storage.insert(storage.end(), bytes, bytes + size / 2);
+      return false;
+    }
+    storage.insert(storage.end(), bytes, bytes + size);
+    return true;
+  }
+
+  bool Flush() override { return !files_.Fails(FailingStep::kFlush, path_); }
+
+  bool Close() override { return !files_.Fails(FailingStep::kClose, path_); }
+
+ private:
+  MemoryFileSystem& files_;
+  Text path_;
+};
+
+bool EndsWith(const Text& text, const Text& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+bool MemoryFileSystem::ReadAll(const Text& path, Bytes& bytes) {
+  auto found = files_.find(path);
+  if (found == files_.end()) return false;
+  bytes = found->second;
+  return true;
+}
+
+std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWriting(const Text& path) {
+  if (Fails(FailingStep::kCreate, path)) return nullptr;
+  files_[path].clear();
+  return std::make_unique<MemoryWritableFile>(*this, path);
+}
+
+bool MemoryFileSystem::ReplaceAtomically(const Text& from, const Text& to) {
+  if (Fails(FailingStep::kReplace, to)) return false;
+  auto found = files_.find(from);
+  if (found == files_.end()) return false;
+  Bytes moved = std::move(found->second);
+  files_.erase(found);
+  files_[to] = std::move(moved);
+  return true;
+}
+
+bool MemoryFileSystem::Remove(const Text& path) { return files_.erase(path) != 0; }
+
+bool MemoryFileSystem::Fails(FailingStep step, const Text& path) const {
+  return failing_ == step && EndsWith(path, failingSuffix_);
+}
+
+MemoryFileSystem::Bytes FileBytes(TextView text) {
+  MemoryFileSystem::Bytes bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+    bytes.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  return bytes;
+}
+
+Text TextOfBytes(const MemoryFileSystem::Bytes& bytes) {
+  Text text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  }
+  return text;
+}
+
+}  // namespace ondrel::testing

@@ -1,0 +1,59 @@
+#pragma once
+// An in-memory FileSystem for tests that can fail any one step of a write
+// on purpose, the way a full disk, a yanked drive or another program
+// holding the file would.
+
+#include <map>
+#include <vector>
+
+#include "organiser/store/file_system.h"
+
+namespace ondrel::testing {
+
+enum class FailingStep {
+  kNone,
+  kCreate,        // the file cannot be created
+  kWrite,         // the write fails before any byte lands
+  kPartialWrite,  // the disk fills up: half the bytes land, then it fails
+  kFlush,
+  kClose,
+  kReplace,
+};
+
+class MemoryFileSystem final : public FileSystem {
+ public:
+  using Bytes = std::vector<unsigned char>;
+
+  bool ReadAll(const Text& path, Bytes& bytes) override;
+  std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override;
+  bool ReplaceAtomically(const Text& from, const Text& to) override;
+  bool Remove(const Text& path) override;
+
+  // Fails step on every write from now on; kNone heals the file system.
+  // With a path suffix, only files whose path ends with it fail.
+  void FailAt(FailingStep step, Text pathSuffix = Text()) {
+    failing_ = step;
+    failingSuffix_ = std::move(pathSuffix);
+  }
+
+  bool Exists(const Text& path) const { return files_.count(path) != 0; }
+  const Bytes& Contents(const Text& path) const { return files_.at(path); }
+  void Put(const Text& path, Bytes bytes) { files_[path] = std::move(bytes); }
+  std::size_t FileCount() const { return files_.size(); }
+
+  // Called by the files it hands out.
+  bool Fails(FailingStep step, const Text& path) const;
+  Bytes& Storage(const Text& path) { return files_[path]; }
+
+ private:
+  std::map<Text, Bytes> files_;
+  FailingStep failing_ = FailingStep::kNone;
+  Text failingSuffix_;
+};
+
+// Little-endian bytes of a text, as the database file holds them.
+MemoryFileSystem::Bytes FileBytes(TextView text);
+// The text of little-endian bytes.
+Text TextOfBytes(const MemoryFileSystem::Bytes& bytes);
+
+}  // namespace ondrel::testing

@@ -1,0 +1,81 @@
+// The platform's own files, in a temporary folder: what the store relies on
+// from them, and a save through them.
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "organiser/store/database.h"
+#include "organiser/store/document_kinds.h"
+#include "tests/store/temp_folder.h"
+
+namespace ondrel::testing {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+class PlatformFileSystemTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<FileSystem> files_ = NewPlatformFileSystem();
+  TempFolder folder_;
+};
+
+TEST_F(PlatformFileSystemTest, WritesReplacesAndReadsBackWholeFiles) {
+  const Text path = folder_.File("data.bin");
+  Bytes large(3 << 20);
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<unsigned char>(i * 7);
+  ASSERT_TRUE(WriteFileAtomically(*files_, path, large.data(), large.size()));
+  Bytes read;
+  ASSERT_TRUE(files_->ReadAll(path, read));
+  EXPECT_EQ(read, large);
+
+  const unsigned char small[] = {1, 2, 3};
+  ASSERT_TRUE(WriteFileAtomically(*files_, path, small, sizeof small));
+  ASSERT_TRUE(files_->ReadAll(path, read));
+  EXPECT_EQ(read, Bytes(small, small + 3));
+  EXPECT_FALSE(folder_.Exists("data.bin.tmp"));
+
+  ASSERT_TRUE(WriteFileAtomically(*files_, path, nullptr, 0));
+  ASSERT_TRUE(files_->ReadAll(path, read));
+  EXPECT_TRUE(read.empty());
+}
+
+TEST_F(PlatformFileSystemTest, MissingFilesAndFoldersFailCleanly) {
+  Bytes read;
+  EXPECT_FALSE(files_->ReadAll(folder_.File("missing"), read));
+  EXPECT_FALSE(files_->ReadAll(folder_.path().u16string(), read));
+  EXPECT_EQ(files_->OpenForWriting(folder_.File("no/such/folder")), nullptr);
+  const unsigned char data[] = {1};
+  EXPECT_FALSE(WriteFileAtomically(*files_, folder_.File("nofolder/file"), data, 1));
+  EXPECT_FALSE(files_->Remove(folder_.File("missing")));
+}
+
+TEST_F(PlatformFileSystemTest, ReplaceRefusedByAFolderLeavesItAndRemovesTheTemporaryFile) {
+  std::filesystem::create_directory(folder_.path() / "ondrel.db");
+  const unsigned char data[] = {1, 2};
+  EXPECT_FALSE(WriteFileAtomically(*files_, folder_.File("ondrel.db"), data, 2));
+  EXPECT_TRUE(std::filesystem::is_directory(folder_.path() / "ondrel.db"));
+  EXPECT_FALSE(folder_.Exists("ondrel.db.tmp"));
+}
+
+TEST_F(PlatformFileSystemTest, AStoreSavesAndReloadsThroughThePlatformFiles) {
+  FixedClock clock({2024, 3, 5, 9, 7});
+  const Text path = folder_.File("ondrel.db");
+  {
+    Database database(*files_, clock);
+    EXPECT_FALSE(database.Load(path));
+    auto* note = static_cast<NoteDocument*>(database.CreateDocument(NoteDocument::kTypeName));
+    note->SetField(note->subject(), TextView(u"\u00DCbung <1> & more"));
+    ASSERT_TRUE(note->SaveIfDirty());
+  }
+  Database reloaded(*files_, clock);
+  ASSERT_TRUE(reloaded.Load(path));
+  ASSERT_EQ(reloaded.DocumentCount(), 1u);
+  EXPECT_EQ(static_cast<NoteDocument*>(reloaded.DocumentAt(0))->subject(),
+            Text(u"\u00DCbung <1> & more"));
+  EXPECT_EQ(std::filesystem::file_size(folder_.path() / "ondrel.db") % 2, 0u);
+  EXPECT_FALSE(folder_.Exists("ondrel.db.tmp"));
+}
+
+}  // namespace
+}  // namespace ondrel::testing
