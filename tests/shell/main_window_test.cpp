@@ -1,0 +1,380 @@
+// The main window in this process: the Tab-key rule through the real
+// message loop, the minimum size, the tab strip's geometry and drawing, and
+// page switching, over pages that record what the shell asks of them.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "organiser/shell/application.h"
+#include "organiser/shell/tab_strip.h"
+#include "organiser/store/clock.h"
+#include "tests/shell/language_bytes.h"
+#include "tests/shell/recording_page.h"
+
+namespace ondrel {
+namespace {
+
+using Log = std::vector<std::string>;
+
+const Text kFolder = u"C:\\organiser\\";
+const Text kTestLanguage =
+    u"[MainWindow]\r\nSoftwareTitleEng=Shell Test\r\nTab1Eng=Notes\r\n"
+    u"Tab2Eng=Passwords\r\nTab3Eng=Phone Book With A Long Caption\r\n";
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Start(const Text& language = kTestLanguage) {
+    files_.Put(kFolder + u"ondrel.lng", LanguageBytes(language));
+    application_ = std::make_unique<Application>(
+        kFolder, files_, clock_, [this](int index, const LanguageTable&) {
+          auto page = std::make_unique<RecordingPage>(index, log_);
+          pages_[index] = page.get();
+          return page;
+        });
+    application_->Initialize();
+    window_ = application_->CreateMainWindow();
+    ASSERT_NE(window_, nullptr);
+  }
+
+  void TearDown() override {
+    if (window_ != nullptr) DestroyWindow(window_);
+    application_.reset();
+    // The active page posts WM_QUIT when the window goes; leave the queue
+    // empty for the next test.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  // Posts a key-down of Tab to target and runs the real loop until the
+  // queue is empty.
+  void PressTab(HWND target) {
+    PostMessageW(target, WM_KEYDOWN, VK_TAB, 1);
+    PostQuitMessage(0);
+    EXPECT_EQ(application_->RunMessageLoop(), 0);
+  }
+
+  void SetShiftDown(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
+
+  RECT ChildRect(HWND child) const {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+
+  void ResizeClient(int width, int height) {
+    RECT rect{0, 0, width, height};
+    AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  }
+
+  InMemoryFiles files_;
+  FixedClock clock_{LocalTime{2024, 5, 17, 9, 7}};
+  Log log_;
+  RecordingPage* pages_[4] = {};
+  std::unique_ptr<Application> application_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(MainWindowTest, StartsWithNotePageActiveAndItsRingFilled) {
+  Start();
+  EXPECT_EQ(log_, (Log{"1 Create", "2 Create", "3 Create", "1 Show", "1 FillFocusRing"}));
+  EXPECT_EQ(application_->currentPage(), 1);
+  EXPECT_EQ(application_->tabStrip().selected(), application_->tabStrip().button(1));
+  ASSERT_EQ(application_->focusRing().count(), 3u);
+  EXPECT_EQ(application_->focusRing()[0], pages_[1]->ringEdit(0));
+  wchar_t title[64] = {};
+  GetWindowTextW(window_, title, 64);
+  EXPECT_STREQ(title, L"Shell Test");
+  WINDOWINFO info{};
+  info.cbSize = sizeof(info);
+  GetWindowInfo(window_, &info);
+  EXPECT_EQ(info.rcWindow.left, 50);
+  EXPECT_EQ(info.rcWindow.top, 100);
+  EXPECT_EQ(info.rcWindow.right - info.rcWindow.left, 600);
+  EXPECT_EQ(info.rcWindow.bottom - info.rcWindow.top, 450);
+  EXPECT_EQ(info.dwStyle & WS_OVERLAPPEDWINDOW, static_cast<DWORD>(WS_OVERLAPPEDWINDOW));
+}
+
+TEST_F(MainWindowTest, TabMovesAlongTheRingAndWrapsFromLastToFirst) {
+  Start();
+  RecordingPage& page = *pages_[1];
+  SetFocus(page.ringEdit(0));
+  PressTab(page.ringEdit(0));
+  EXPECT_EQ(GetFocus(), page.ringEdit(1));
+  PressTab(page.ringEdit(1));
+  EXPECT_EQ(GetFocus(), page.ringEdit(2));
+  PressTab(page.ringEdit(2));
+  EXPECT_EQ(GetFocus(), page.ringEdit(0));
+}
+
+TEST_F(MainWindowTest, ShiftTabAlsoMovesForward) {
+  Start();
+  RecordingPage& page = *pages_[1];
+  SetFocus(page.ringEdit(1));
+  SetShiftDown(true);
+  PressTab(page.ringEdit(1));
+  SetShiftDown(false);
+  EXPECT_EQ(GetFocus(), page.ringEdit(2));
+}
+
+TEST_F(MainWindowTest, TabRuleLeavesOtherKeysAndWindowsAlone) {
+  Start();
+  RecordingPage& page = *pages_[1];
+  const FocusRing& ring = application_->focusRing();
+  SetFocus(page.outsideEdit());
+  struct Case {
+    const char* name;
+    HWND target;
+    UINT message;
+    WPARAM key;
+  };
+  const Case cases[] = {
+      {"window outside the ring", page.outsideEdit(), WM_KEYDOWN, VK_TAB},
+      {"tab button", application_->tabStrip().button(2), WM_KEYDOWN, VK_TAB},
+      {"key up of Tab", page.ringEdit(0), WM_KEYUP, VK_TAB},
+      {"character Tab", page.ringEdit(0), WM_CHAR, VK_TAB},
+      {"another key", page.ringEdit(0), WM_KEYDOWN, 'A'},
+  };
+  for (const Case& c : cases) {
+    MSG message{};
+    message.hwnd = c.target;
+    message.message = c.message;
+    message.wParam = c.key;
+    EXPECT_FALSE(HandleFocusRingTab(ring, message)) << c.name;
+    EXPECT_EQ(GetFocus(), page.outsideEdit()) << c.name;
+  }
+  FocusRing empty;
+  MSG tab{};
+  tab.hwnd = page.ringEdit(0);
+  tab.message = WM_KEYDOWN;
+  tab.wParam = VK_TAB;
+  EXPECT_FALSE(HandleFocusRingTab(empty, tab));
+  EXPECT_TRUE(HandleFocusRingTab(ring, tab));
+  EXPECT_EQ(GetFocus(), page.ringEdit(1));
+}
+
+TEST_F(MainWindowTest, MinimumTrackingSizeIsSetAndNothingElse) {
+  Start();
+  MINMAXINFO info{};
+  info.ptMaxSize = {1234, 987};
+  info.ptMaxTrackSize = {2000, 1500};
+  info.ptMinTrackSize = {1, 1};
+  SendMessageW(window_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 424);
+  EXPECT_EQ(info.ptMinTrackSize.y, 438);
+  EXPECT_EQ(info.ptMaxSize.x, 1234);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 1500);
+}
+
+int WidestCaptionExtent(HWND window, const std::vector<const wchar_t*>& captions) {
+  HDC dc = GetWindowDC(window);
+  int widest = 0;
+  for (const wchar_t* caption : captions) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &size);
+    widest = std::max(widest, static_cast<int>(size.cx));
+  }
+  ReleaseDC(window, dc);
+  return widest;
+}
+
+TEST_F(MainWindowTest, TabStripGeometryFollowsScreenOrderAndClientWidth) {
+  Start();
+  const TabStrip& strip = application_->tabStrip();
+  const int width =
+      WidestCaptionExtent(window_, {L"Notes", L"Passwords", L"Phone Book With A Long Caption"}) + 6;
+  ASSERT_GT(width, 6);
+  for (int clientWidth : {700, 432}) {
+    ResizeClient(clientWidth, 400);
+    RECT client{};
+    GetClientRect(window_, &client);
+    ASSERT_EQ(client.right, clientWidth);
+    const RECT tab1 = ChildRect(strip.button(1));
+    const RECT tab3 = ChildRect(strip.button(3));
+    const RECT tab2 = ChildRect(strip.button(2));
+    const RECT band = ChildRect(strip.band());
+    EXPECT_EQ(tab1.left, 8);
+    EXPECT_EQ(tab3.left, 8 + width);
+    EXPECT_EQ(tab2.left, 8 + 2 * width);
+    for (const RECT& tab : {tab1, tab2, tab3}) {
+      EXPECT_EQ(tab.top, 5);
+      EXPECT_EQ(tab.right - tab.left, width);
+      EXPECT_EQ(tab.bottom - tab.top, 19);
+    }
+    EXPECT_EQ(band.left, 3);
+    EXPECT_EQ(band.top, 2);
+    EXPECT_EQ(band.right - band.left, clientWidth - 7);
+    EXPECT_EQ(band.bottom - band.top, 22);
+  }
+}
+
+TEST_F(MainWindowTest, EmptyCaptionsGiveSixPixelTabs) {
+  Start(u"[MainWindow]\r\nSoftwareTitleEng=t\r\n");
+  const RECT tab2 = ChildRect(application_->tabStrip().button(2));
+  EXPECT_EQ(tab2.right - tab2.left, 6);
+  EXPECT_EQ(tab2.left, 8 + 12);
+}
+
+// What one rendered tab button shows in the columns and rows that matter.
+struct RenderedTab {
+  COLORREF fill;
+  COLORREF leftEdge;
+  COLORREF topEdge;
+  COLORREF rightEdge;
+};
+
+// Renders a tab button the way the window does it: a WM_DRAWITEM for the
+// button, sent to the main window, with a memory device context.
+RenderedTab Render(HWND mainWindow, HWND button) {
+  RECT rect{};
+  GetClientRect(button, &rect);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right, rect.bottom);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+  FillRect(memory, &rect, magenta);
+  DeleteObject(magenta);
+
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
+  item.itemAction = ODA_DRAWENTIRE;
+  item.hwndItem = button;
+  item.hDC = memory;
+  item.rcItem = rect;
+  SendMessageW(mainWindow, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+
+  // Row 5 from the top: below the top edge, inside the separator's span,
+  // and clear of the centred caption at the edges.
+  RenderedTab rendered{GetPixel(memory, 2, 2), GetPixel(memory, 0, 5), GetPixel(memory, 2, 0),
+                       GetPixel(memory, rect.right - 1, 5)};
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return rendered;
+}
+
+TEST_F(MainWindowTest, SelectedTabIsRaisedAndSeparatorsFollowTheSelection) {
+  Start();
+  const TabStrip& strip = application_->tabStrip();
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const COLORREF white = RGB(255, 255, 255);
+  const COLORREF black = RGB(0, 0, 0);
+  const COLORREF band = kTabBandColour;
+  const COLORREF grey = kTabSeparatorColour;
+  // Per active page: the expected right-edge colour of tab1, tab3, tab2 in
+  // screen order. The selected tab has a black right edge; a flat tab has a
+  // grey separator unless the selected tab stands right of it.
+  struct Case {
+    int page;
+    COLORREF rightEdges[3];
+  };
+  const Case cases[] = {
+      {2, {grey, band, black}},
+      {3, {band, black, grey}},
+      {1, {black, grey, grey}},
+  };
+  const int screenOrder[3] = {1, 3, 2};
+  for (const Case& c : cases) {
+    application_->SwitchPage(c.page);
+    ASSERT_EQ(strip.selected(), strip.button(c.page));
+    for (int i = 0; i < 3; ++i) {
+      const int page = screenOrder[i];
+      const RenderedTab tab = Render(window_, strip.button(page));
+      const bool selected = page == c.page;
+      SCOPED_TRACE("active page " + std::to_string(c.page) + ", tab of page " + std::to_string(page));
+      EXPECT_EQ(tab.fill, selected ? face : band);
+      EXPECT_EQ(tab.leftEdge, selected ? white : band);
+      EXPECT_EQ(tab.topEdge, selected ? white : band);
+      EXPECT_EQ(tab.rightEdge, c.rightEdges[i]);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, TabClickSwitchesPagesInOrderAndPassesTheCommandOn) {
+  Start();
+  log_.clear();
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(301, BN_CLICKED),
+               reinterpret_cast<LPARAM>(application_->tabStrip().button(2)));
+  EXPECT_EQ(log_, (Log{"1 Hide", "2 Show", "2 FillFocusRing", "2 Command 301"}));
+  EXPECT_EQ(application_->currentPage(), 2);
+  EXPECT_EQ(application_->focusRing()[0], pages_[2]->ringEdit(0));
+  wchar_t caption[64] = {};
+  GetWindowTextW(application_->tabStrip().button(3), caption, 64);
+  EXPECT_STREQ(caption, L"Phone Book With A Long Caption");
+}
+
+TEST_F(MainWindowTest, SwitchToTheActivePageDoesNothing) {
+  Start();
+  SendMessageW(window_, WM_COMMAND, 302, 0);
+  log_.clear();
+  const HWND firstInRing = application_->focusRing()[0];
+  application_->SwitchPage(3);
+  SendMessageW(window_, WM_COMMAND, 302, 0);
+  EXPECT_EQ(log_, (Log{"3 Command 302"}));
+  EXPECT_EQ(application_->currentPage(), 3);
+  EXPECT_EQ(application_->focusRing()[0], firstInRing);
+}
+
+TEST_F(MainWindowTest, OnlyAPlainClickNotificationSwitches) {
+  Start();
+  log_.clear();
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(302, BN_SETFOCUS), 0);
+  EXPECT_EQ(application_->currentPage(), 1);
+  EXPECT_EQ(log_, (Log{"1 Command 302"}));
+}
+
+TEST_F(MainWindowTest, BandIsPaintedInTheBandColour) {
+  Start();
+  HDC dc = GetDC(window_);
+  const LRESULT result = SendMessageW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(application_->tabStrip().band()));
+  const COLORREF background = GetBkColor(dc);
+  ReleaseDC(window_, dc);
+  LOGBRUSH brush{};
+  ASSERT_NE(GetObjectW(reinterpret_cast<HBRUSH>(result), sizeof(brush), &brush), 0);
+  EXPECT_EQ(brush.lbColor, kTabBandColour);
+  EXPECT_EQ(background, kTabBandColour);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopThroughTheActivePage) {
+  Start();
+  application_->SwitchPage(2);
+  log_.clear();
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(application_->RunMessageLoop(), 0);
+  EXPECT_EQ(log_, (Log{"2 Destroy"}));
+  EXPECT_EQ(application_->mainWindow(), nullptr);
+  EXPECT_FALSE(IsWindow(window_));
+  window_ = nullptr;
+}
+
+TEST_F(MainWindowTest, MissingLanguageFileGivesAnUntitledWindow) {
+  files_.Put(kFolder + u"other.lng", LanguageBytes(kTestLanguage));
+  application_ = std::make_unique<Application>(
+      u"C:\\elsewhere\\", files_, clock_,
+      [this](int index, const LanguageTable&) { return std::make_unique<RecordingPage>(index, log_); });
+  application_->Initialize();
+  window_ = application_->CreateMainWindow();
+  ASSERT_NE(window_, nullptr);
+  EXPECT_EQ(GetWindowTextLengthW(window_), 0);
+  EXPECT_EQ(GetWindowTextLengthW(application_->tabStrip().button(1)), 0);
+}
+
+}  // namespace
+}  // namespace ondrel

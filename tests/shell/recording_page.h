@@ -1,0 +1,62 @@
+#pragma once
+// A page for the shell's own tests: a few edits as its focus ring, one edit
+// outside the ring, and a log of every call the shell makes on it.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "organiser/pages/page.h"
+
+namespace ondrel {
+
+class RecordingPage final : public Page {
+ public:
+  static constexpr int kRingSize = 3;
+
+  // log is shared by the three pages of one test and outlives them.
+  RecordingPage(int index, std::vector<std::string>& log) : index_(index), log_(log) {}
+
+  void Create(HWND parentWindow, Database*) override {
+    Record("Create");
+    for (int i = 0; i < kRingSize; ++i) ringEdits_.push_back(MakeEdit(parentWindow, 1000 + 10 * index_ + i));
+    outsideEdit_ = MakeEdit(parentWindow, 1000 + 10 * index_ + 9);
+  }
+  void Show() override { Record("Show"); }
+  void Hide() override { Record("Hide"); }
+  void Layout() override {}
+  std::uint32_t FillFocusRing(FocusRing& ring) override {
+    Record("FillFocusRing");
+    ring.Clear();
+    for (HWND edit : ringEdits_) ring.Append(edit);
+    return ring.count();
+  }
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_COMMAND) Record("Command " + std::to_string(LOWORD(wParam)));
+    if (message == WM_DESTROY) {
+      Record("Destroy");
+      PostQuitMessage(0);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  HWND ringEdit(int i) const { return ringEdits_[static_cast<std::size_t>(i)]; }
+  HWND outsideEdit() const { return outsideEdit_; }
+
+ private:
+  static HWND MakeEdit(HWND parent, int id) {
+    return CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                           0, 0, 50, 20, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+  }
+  void Record(const std::string& call) { log_.push_back(std::to_string(index_) + " " + call); }
+
+  int index_;
+  std::vector<std::string>& log_;
+  std::vector<HWND> ringEdits_;
+  HWND outsideEdit_ = nullptr;
+};
+
+}  // namespace ondrel
