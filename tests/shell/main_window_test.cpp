@@ -364,6 +364,25 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopThroughTheActivePage) {
   window_ = nullptr;
 }
 
+TEST_F(MainWindowTest, ASecondApplicationInTheSameProcessWorks) {
+  Start();
+  DestroyWindow(window_);
+  window_ = nullptr;
+  application_.reset();
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  log_.clear();
+  Start();
+  EXPECT_EQ(log_, (Log{"1 Create", "2 Create", "3 Create", "1 Show", "1 FillFocusRing"}));
+  SendMessageW(window_, WM_COMMAND, 302, 0);
+  EXPECT_EQ(application_->currentPage(), 3);
+  EXPECT_EQ(application_->tabStrip().selected(), application_->tabStrip().button(3));
+  wchar_t caption[64] = {};
+  GetWindowTextW(application_->tabStrip().button(1), caption, 64);
+  EXPECT_STREQ(caption, L"Notes");
+}
+
 TEST_F(MainWindowTest, MissingLanguageFileGivesAnUntitledWindow) {
   files_.Put(kFolder + u"other.lng", LanguageBytes(kTestLanguage));
   application_ = std::make_unique<Application>(
