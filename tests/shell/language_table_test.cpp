@@ -148,8 +148,8 @@ TEST(LanguageTableTest, CachedSectionNeverChangesAResult) {
     EXPECT_EQ(Find(table, u"A", u"K"), Text(u"a"));
     EXPECT_EQ(Find(table, u"A", u"K"), Text(u"a"));
     EXPECT_EQ(Find(table, u"B", u"K"), Text(u"b"));
-    // "AB" after "A": a cache that compared only the cached name's prefix
-    // would answer from [A] here.
+    // "AB" cached, then "A" in the next round: a cache that compared only
+    // the first units of the cached section line would answer from [AB].
     EXPECT_EQ(Find(table, u"AB", u"K"), Text(u"ab"));
   }
   // A missing section leaves the table answering as before.
