@@ -4,6 +4,7 @@
 
 #include "organiser/store/document_kinds.h"
 #include "organiser/store/markup.h"
+#include "organiser/store/text_file_writer.h"
 #include "organiser/store/utf16_bytes.h"
 
 namespace ondrel {
@@ -101,17 +102,13 @@ bool Database::Save(Document* changedDocument) {
   bool needed = changedDocument == nullptr || changedDocument->IsDirty() || fileBehind_;
   if (!needed) return true;
 
-  Text fileText = BuildFileText();
-  bool written = WriteBackupIfNeeded();
-  if (written) {
-    if (HostIsLittleEndian()) {
-      written = WriteFileAtomically(files_, path_, fileText.data(),
-                                    fileText.size() * sizeof(char16_t));
-    } else {
-      std::vector<unsigned char> bytes = LittleEndianBytes(fileText);
-      written = WriteFileAtomically(files_, path_, bytes.data(), bytes.size());
-    }
-  }
+  // Every changed document is serialized before the file is opened, so the
+  // writing itself only copies texts that are ready.
+  SerializeStoredDocuments();
+  bool written = WriteBackupIfNeeded() &&
+                 WriteFileAtomically(files_, path_, [this](WritableFile& file) {
+                   return WriteFileText(file);
+                 });
   fileBehind_ = !written;
   if (!written && changedDocument != nullptr) changedDocument->MarkDirty();
   return written;
@@ -146,23 +143,21 @@ Document* Database::DocumentAt(std::uint32_t index) const {
   return (*documents_)[index]->document.get();
 }
 
-Text Database::BuildFileText() {
-  // Serializes every changed document first, so the length is exact and the
-  // text is built in one allocation.
-  std::size_t length = kDatabaseOpen.size() + kDatabaseClose.size();
+void Database::SerializeStoredDocuments() {
   for (DocumentHandle* handle : *documents_) {
-    Document& document = *handle->document;
-    if (!document.IsDeleted()) length += document.GetText().size();
+    if (!handle->document->IsDeleted()) handle->document->Serialize();
   }
-  Text text;
-  text.reserve(length);
-  text.append(kDatabaseOpen);
-  for (DocumentHandle* handle : *documents_) {
-    Document& document = *handle->document;
-    if (!document.IsDeleted()) text.append(document.GetText());
+}
+
+bool Database::WriteFileText(WritableFile& file) const {
+  TextFileWriter writer(file);
+  writer.Append(kDatabaseOpen);
+  for (const DocumentHandle* handle : *documents_) {
+    const Document& document = *handle->document;
+    if (!document.IsDeleted()) writer.Append(document.StoredText());
   }
-  text.append(kDatabaseClose);
-  return text;
+  writer.Append(kDatabaseClose);
+  return writer.Finish();
 }
 
 bool Database::WriteBackupIfNeeded() {

@@ -73,8 +73,11 @@ class Database {
   bool IsFileBehind() const { return fileBehind_; }
 
  private:
-  // The whole file text: "<Database>" + every stored block + "</Database>".
-  Text BuildFileText();
+  // Rebuilds the text of every changed document that is not removed.
+  void SerializeStoredDocuments();
+  // Writes the whole file text: "<Database>" + the block of every document
+  // not removed, in list order + "</Database>". False when a write failed.
+  bool WriteFileText(WritableFile& file) const;
   bool WriteBackupIfNeeded();
 
   FileSystem& files_;

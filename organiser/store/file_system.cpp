@@ -13,12 +13,18 @@ bool Abandon(FileSystem& files, const Text& temporaryPath) {
 
 bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
                          std::size_t size) {
+  return WriteFileAtomically(
+      files, path, [data, size](WritableFile& file) { return file.Write(data, size); });
+}
+
+bool WriteFileAtomically(FileSystem& files, const Text& path,
+                         const std::function<bool(WritableFile&)>& writeContent) {
   // Same folder as the target, so that the final rename never crosses a
   // volume and stays one atomic step.
   const Text temporaryPath = path + u".tmp";
   std::unique_ptr<WritableFile> file = files.OpenForWriting(temporaryPath);
   if (!file) return Abandon(files, temporaryPath);
-  if (!file->Write(data, size) || !file->Flush()) {
+  if (!writeContent(*file) || !file->Flush()) {
     file->Close();
     file.reset();
     return Abandon(files, temporaryPath);

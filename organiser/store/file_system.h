@@ -3,6 +3,7 @@
 // program, fault-injecting or in-memory ones in tests. Paths are UTF-16.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,12 @@ class FileSystem {
 // removed.
 bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
                          std::size_t size);
+
+// The same for content written in pieces: writeContent writes the whole
+// content into the temporary file it is given and returns false when any
+// write failed.
+bool WriteFileAtomically(FileSystem& files, const Text& path,
+                         const std::function<bool(WritableFile&)>& writeContent);
 
 // The platform's files (Win32 on Windows, POSIX elsewhere).
 std::unique_ptr<FileSystem> NewPlatformFileSystem();

@@ -43,10 +43,13 @@ void AppendEncoded(Text& out, TextView value) {
   }
 }
 
-Text Decode(TextView stored) {
+void DecodeInto(Text& decoded, TextView stored) {
+  decoded.clear();
   std::size_t amp = stored.find(u'&');
-  if (amp == TextView::npos) return Text(stored);
-  Text decoded;
+  if (amp == TextView::npos) {
+    decoded.append(stored);
+    return;
+  }
   decoded.reserve(stored.size());
   decoded.append(stored.substr(0, amp));
   std::size_t i = amp;
@@ -68,6 +71,11 @@ Text Decode(TextView stored) {
     decoded.push_back(c);
     ++i;
   }
+}
+
+Text Decode(TextView stored) {
+  Text decoded;
+  DecodeInto(decoded, stored);
   return decoded;
 }
 

@@ -16,6 +16,8 @@ void AppendEncoded(Text& out, TextView value);
 // Undoes AppendEncoded: "&amp;" reads as '&' and "&lt;" as '<'; any other
 // '&' stays itself, so files written before escaping still read as written.
 Text Decode(TextView stored);
+// The same into a text whose storage is reused (cleared first).
+void DecodeInto(Text& decoded, TextView stored);
 
 // The raw (still encoded) value of an element: the text between the first
 // openTag in text and the next closeTag. When closeTag never follows, the

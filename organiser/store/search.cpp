@@ -112,24 +112,30 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
     pairs.push_back(std::move(pair));
   }
 
+  // All the pairs' elements are found in one pass over each document.
+  std::vector<TextView> openTags;
+  std::vector<TextView> closeTags;
+  for (const auto& pair : pairs) {
+    openTags.push_back(pair->openTag);
+    closeTags.push_back(pair->closeTag);
+  }
+  std::vector<std::optional<TextView>> values(pairs.size());
   Text decoded;  // reused: values are decoded only when they hold a '&'
   for (std::uint32_t d = 0; d < DocumentCount(); ++d) {
     Document* document = DocumentAt(d);
     if (TextView(document->TypeName()) != kind) continue;
     const std::int32_t day = document->DayNumber();
     if (day < fromKey || day > toKey) continue;
-    const TextView text = document->StoredText();
+    FindRawValues(document->StoredText(), openTags.data(), closeTags.data(), pairs.size(),
+                  values.data());
     bool matches = true;
-    for (const auto& pair : pairs) {
-      std::optional<TextView> value = FindRawValue(text, pair->openTag, pair->closeTag);
+    for (std::size_t p = 0; p < pairs.size() && matches; ++p) {
+      std::optional<TextView> value = values[p];
       if (value && value->find(u'&') != TextView::npos) {
-        decoded = Decode(*value);
+        DecodeInto(decoded, *value);
         value = TextView(decoded);
       }
-      if (!MatchesAllTerms(value, pair->terms)) {
-        matches = false;
-        break;
-      }
+      matches = MatchesAllTerms(value, pairs[p]->terms);
     }
     if (matches) result.Append(document);
   }

@@ -7,6 +7,12 @@ namespace ondrel {
 
 Text TextFromLittleEndian(const unsigned char* bytes, std::size_t size) {
   Text text(size / 2, u'\0');
+  if (text.empty()) return text;
+  if (HostIsLittleEndian()) {
+    // The bytes already are the code units: one copy.
+    std::memcpy(&text[0], bytes, text.size() * sizeof(char16_t));
+    return text;
+  }
   for (std::size_t i = 0; i < text.size(); ++i) {
     text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   }
