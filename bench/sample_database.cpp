@@ -42,10 +42,11 @@ class TextMaker {
     return text;
   }
 
-  // Note bodies run from 200 to 2,000 characters, most of them short.
+  // Note bodies run from 200 to 2,000 characters, most of them near the short
+  // end, as most notes are a few lines.
   std::size_t BodyLength() {
     const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random_);
-    return 200 + static_cast<std::size_t>(1800.0 * u * u * u * u);
+    return 200 + static_cast<std::size_t>(1800.0 * u * u * u * u * u * u * u * u);
   }
 
   Text Digits(std::size_t count) {
@@ -73,7 +74,7 @@ void FillPassword(PasswordDocument& entry, TextMaker& maker) {
 
 void FillPhone(PhoneDocument& entry, TextMaker& maker) {
   for (std::size_t i = 0; i < PhoneDocument::kFieldCount; ++i) {
-    if (maker.Between(0, 9) < 2) continue;  // most fields filled
+    if (maker.Between(0, 9) < 3) continue;  // most fields filled
     Text value;
     switch (i) {
       case PhoneDocument::kHomePhone:
@@ -91,7 +92,7 @@ void FillPhone(PhoneDocument& entry, TextMaker& maker) {
         value = maker.Words(maker.Between(20, 200), true);
         break;
       default:
-        value = maker.Words(maker.Between(4, 14));
+        value = maker.Words(maker.Between(4, 10));
     }
     entry.SetField(entry.Field(i), value);
   }
@@ -111,7 +112,8 @@ bool WriteSampleDatabase(const Text& path, const SampleCounts& counts, std::uint
   std::unique_ptr<FileSystem> files = NewPlatformFileSystem();
   FixedClock clock(LocalTime{2024, 3, 5, 9, 7});
   Database database(*files, clock);
-  database.Load(path);  // remembers the path; a missing file gives an empty store
+  files->Remove(path);  // a fresh file, whatever stood there
+  database.Load(path);  // remembers the path; the store starts empty
   TextMaker maker(seed);
 
   // Interleave the kinds as a user's years of use would.

@@ -205,12 +205,17 @@ void SearchThreeFields(benchmark::State& state) {
 // Collects the time per iteration of every run and prints the ratios last.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  RatioReporter() : ConsoleReporter(isatty(1) ? OO_Defaults : OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        seconds_[run.benchmark_name()] = run.GetAdjustedRealTime() /
-                                         benchmark::GetTimeUnitMultiplier(run.time_unit);
+        // "Load/20000/min_time:0.500" is kept as "Load/20000".
+        std::string name = run.benchmark_name();
+        name = name.substr(0, name.find("/min_time"));
+        seconds_[name] = run.GetAdjustedRealTime() /
+                         benchmark::GetTimeUnitMultiplier(run.time_unit);
       }
     }
   }
