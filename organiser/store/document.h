@@ -24,7 +24,9 @@ class Document {
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
-  // When dirty, rebuilds the text (base: BuildText only).
+  // When dirty, rebuilds the text. A plain document (a block of no known
+  // kind) has no fields to rebuild from and keeps the text it was loaded
+  // with.
   virtual void Serialize();
   // Reads stamps and fields back out of the text.
   virtual void Parse();

@@ -64,6 +64,33 @@ TEST_P(SaveFailureTest, ACleanDocumentsSaveWritesAFileThatIsBehind) {
   EXPECT_EQ(Reloaded()->DocumentCount(), 2u);
 }
 
+// A store larger than one write goes out in several pieces; a disk that
+// fills up partway still leaves the old file whole.
+TEST_P(SaveFailureTest, ALargeStoreIsWrittenWholeOrNotAtAll) {
+  for (int i = 0; i < 12; ++i) {
+    NewNote(u"note", u"", Text(100000 + i, static_cast<char16_t>(u'a' + i)));
+  }
+  ASSERT_TRUE(database_->Save(nullptr));
+  const MemoryFileSystem::Bytes before = files_.Contents(kPath);
+  ASSERT_GT(before.size(), 2u << 20);
+
+  auto* last = static_cast<NoteDocument*>(database_->DocumentAt(11));
+  last->SetField(last->subject(), TextView(u"changed"));
+  files_.FailAt(GetParam().step);
+  EXPECT_FALSE(last->SaveIfDirty());
+  EXPECT_EQ(files_.Contents(kPath), before);
+  EXPECT_EQ(files_.FileCount(), 1u);
+
+  files_.FailAt(FailingStep::kNone);
+  ASSERT_TRUE(last->SaveIfDirty());
+  Text expected = u"<Database>";
+  for (std::uint32_t i = 0; i < database_->DocumentCount(); ++i) {
+    expected += database_->DocumentAt(i)->GetText();
+  }
+  expected += u"</Database>";
+  EXPECT_EQ(files_.Contents(kPath), FileBytes(expected));
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryStep, SaveFailureTest, ::testing::ValuesIn(kSteps),
                          [](const ::testing::TestParamInfo<StepCase>& stepInfo) {
                            std::string name = stepInfo.param.name;
