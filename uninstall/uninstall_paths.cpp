@@ -24,7 +24,7 @@ bool IsUncPath(std::string_view path) { return path.size() > 2 && path[0] == '\\
 
 // Characters that make cmd.exe split or redirect a command unless quoted.
 bool NeedsQuotes(std::string_view name) {
-  return name.find_first_of(" &()[]{}^=;!'+,`~<>|") != std::string_view::npos;
+  return name.find_first_of(" &()[]{}^=;!'+,<>|") != std::string_view::npos;
 }
 
 // Characters that no quoting protects from cmd.exe.
@@ -86,8 +86,10 @@ std::optional<std::string> SelfDeleteParameters(std::string_view shortFile,
   // The uninstaller may not have ended yet when the interpreter runs (process
   // priorities order nothing on some systems): while the file is still there,
   // wait a second and try again, for at most about half a minute.
-  parameters += " & for /l %i in (1,1,30) do if exist " + file +
-                " (ping -n 2 127.0.0.1 > nul & del " + file + " > nul)";
+  // Every block is bracketed: Wine's interpreter runs nothing of a loop body
+  // of the form "do if exist x (...)".
+  parameters += " & (for /l %i in (1,1,30) do (if exist " + file +
+                " (ping -n 2 127.0.0.1 > nul & del " + file + " > nul)))";
   if (shortFolder) parameters += " & rmdir " + QuotedWhenNeeded(*shortFolder);
   return parameters;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace ondrel::installer {
@@ -11,6 +12,10 @@ struct InstallationFolderCase {
   std::string programFiles;
   std::string expected;
 };
+
+void PrintTo(const InstallationFolderCase& folderCase, std::ostream* out) {
+  *out << '"' << folderCase.programFiles << '"';
+}
 
 class InstallationFolderTest : public ::testing::TestWithParam<InstallationFolderCase> {};
 

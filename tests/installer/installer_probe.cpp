@@ -1,16 +1,23 @@
 // Test helper run under Wine beside the installer: finds the installer's
 // window, checks its geometry, styles and licence text, and clicks a button;
-// waits for the organiser's window and closes it; makes a junction.
+// waits for the organiser's window and closes it; starts the uninstaller from
+// its registered command line and times the removal of its file; runs the
+// self-deletion command against a file held open; makes a junction.
 // Prints one line per check ("ok ..." or "FAIL ...") and exits 1 on a failure.
 #include <windows.h>
+#include <shellapi.h>
 #include <winioctl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "uninstall_paths.h"
 
 namespace {
 
@@ -173,15 +180,101 @@ int MakeJunction(const char* link, const char* target) {
   return failures == 0 ? 0 : 1;
 }
 
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Polls until none of the paths exists, for at most timeoutMs. Returns the
+// milliseconds waited, or -1 when something is still there.
+long WaitUntilGone(const std::vector<const char*>& paths, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    bool anyLeft = false;
+    for (const char* path : paths) anyLeft = anyLeft || Exists(path);
+    const DWORD waited = GetTickCount() - start;
+    if (!anyLeft) return static_cast<long>(waited);
+    if (waited > timeoutMs) return -1;
+    Sleep(10);
+  }
+}
+
+// Starts commandLine (parsed as Windows parses it) in workingFolder, waits for
+// it to end, then waits up to five seconds for the given paths to be gone.
+int RunUninstaller(int argc, char** argv) {
+  std::string commandLine = argv[2];
+  const char* workingFolder = argv[3];
+  const std::vector<const char*> mustGo(argv + 4, argv + argc);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const DWORD started = GetTickCount();
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder, &startup, &process)) {
+    Check(false, "start " + commandLine + " (error " + Describe(static_cast<int>(GetLastError())) + ")");
+    return 1;
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::printf("info the uninstaller ran for %lu ms\n", static_cast<unsigned long>(GetTickCount() - started));
+  Check(exitCode == 0, "the uninstaller exited with 0 (is " + Describe(static_cast<int>(exitCode)) + ")");
+  if (!mustGo.empty()) {
+    const long waited = WaitUntilGone(mustGo, 5000);
+    if (waited >= 0) std::printf("info removed %ld ms after the uninstaller ended\n", waited);
+    std::string names;
+    for (const char* path : mustGo) names += std::string(" ") + path + (Exists(path) ? " (still there)" : "");
+    Check(waited >= 0, "gone within five seconds of the uninstaller's end:" + names);
+  }
+  return failures == 0 ? 0 : 1;
+}
+
+// Holds file open without sharing (as a running program holds its image),
+// starts the self-deletion command for it and its folder, releases the file
+// after holdMs and checks that the file was still there until then.
+int SelfDeleteWhileHeld(const char* file, const char* folder, DWORD holdMs) {
+  const HANDLE held = CreateFileA(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(held != INVALID_HANDLE_VALUE, std::string("hold ") + file);
+  if (held == INVALID_HANDLE_VALUE) return 1;
+  char shortFile[MAX_PATH] = {};
+  char shortFolder[MAX_PATH] = {};
+  GetShortPathNameA(file, shortFile, MAX_PATH);
+  GetShortPathNameA(folder, shortFolder, MAX_PATH);
+  const std::optional<std::string> parameters =
+      ondrel::uninstall::SelfDeleteParameters(shortFile, std::string_view(shortFolder));
+  char interpreter[MAX_PATH] = {};
+  GetEnvironmentVariableA("COMSPEC", interpreter, MAX_PATH);
+  char systemFolder[MAX_PATH] = {};
+  GetSystemDirectoryA(systemFolder, MAX_PATH);
+  Check(parameters.has_value(), "self-deletion parameters for " + std::string(shortFile));
+  if (!parameters) return 1;
+  std::printf("info %s %s\n", interpreter, parameters->c_str());
+  const HINSTANCE started =
+      ShellExecuteA(nullptr, "open", interpreter, parameters->c_str(), systemFolder, SW_HIDE);
+  Check(reinterpret_cast<INT_PTR>(started) > 32, "started the command interpreter");
+  Sleep(holdMs);
+  Check(Exists(file), "the held file survived the interpreter's first attempt");
+  CloseHandle(held);
+  const long waited = WaitUntilGone({file, folder}, 5000);
+  if (waited >= 0) std::printf("info removed %ld ms after the file was released\n", waited);
+  Check(waited >= 0, "file and folder gone within five seconds of the release");
+  return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "click") == 0) return ClickInstaller(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "close-organiser") == 0) return CloseOrganiser();
   if (argc >= 4 && std::strcmp(argv[1], "junction") == 0) return MakeJunction(argv[2], argv[3]);
+  if (argc >= 4 && std::strcmp(argv[1], "run-uninstaller") == 0) return RunUninstaller(argc, argv);
+  if (argc >= 5 && std::strcmp(argv[1], "self-delete-while-held") == 0) {
+    return SelfDeleteWhileHeld(argv[2], argv[3], static_cast<DWORD>(std::atoi(argv[4])));
+  }
   std::fprintf(stderr,
                "usage: installer_probe click agree|cancel [licence-file]\n"
                "       installer_probe close-organiser\n"
-               "       installer_probe junction LINK TARGET\n");
+               "       installer_probe junction LINK TARGET\n"
+               "       installer_probe run-uninstaller COMMAND-LINE WORKING-FOLDER [MUST-GO...]\n"
+               "       installer_probe self-delete-while-held FILE FOLDER HOLD-MS\n");
   return 2;
 }

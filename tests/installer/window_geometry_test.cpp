@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace ondrel::installer {
 namespace {
 
@@ -17,6 +19,11 @@ struct CentringCase {
   Size window;
   Point expected;
 };
+
+void PrintTo(const CentringCase& centring, std::ostream* out) {
+  *out << "display " << centring.display.width << 'x' << centring.display.height << " window "
+       << centring.window.width << 'x' << centring.window.height;
+}
 
 class CentredOriginTest : public ::testing::TestWithParam<CentringCase> {};
 
