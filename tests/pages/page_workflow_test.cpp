@@ -1,0 +1,363 @@
+// The workflows every record page shares, run on each of the three pages
+// through the real controls: list, show, save, cancel, remove, new, the save
+// question and a failed save.
+#include <gtest/gtest.h>
+
+#include "organiser/store/document.h"
+#include "tests/pages/page_cases.h"
+
+namespace ondrel::test {
+namespace {
+
+class PageWorkflowTest : public ::testing::TestWithParam<PageCase> {
+ protected:
+  const PageCase& c() const { return GetParam(); }
+
+  std::unique_ptr<PageHost> Host(const Text& fileText) {
+    return std::make_unique<PageHost>(c().kind, fileText);
+  }
+  std::unique_ptr<PageHost> Host() { return Host(c().FileText()); }
+
+  // The form shows record r, field by field.
+  void ExpectFormShows(const PageHost& host, std::size_t record) const {
+    for (std::size_t f = 0; f < c().formIds.size(); ++f) {
+      EXPECT_EQ(Narrow(host.EditText(c().formIds[f])), Narrow(c().Value(record, f)))
+          << "form field " << c().formTags[f];
+    }
+  }
+  void ExpectFormEmpty(const PageHost& host) const {
+    for (int id : c().formIds) EXPECT_EQ(Narrow(host.EditText(id)), "") << "edit " << id;
+  }
+  // Row `row` shows record r in every column.
+  void ExpectRowShows(const PageHost& host, int row, std::size_t record) const {
+    for (std::size_t col = 0; col < c().columnFields.size(); ++col) {
+      const int field = c().columnFields[col];
+      const Text expected = field < 0 ? T(c().records[record].modifyDate) : c().Value(record, field);
+      EXPECT_EQ(Narrow(host.Cell(row, static_cast<int>(col))), Narrow(expected))
+          << "row " << row << " column " << col;
+    }
+  }
+};
+
+TEST_P(PageWorkflowTest, StartupListsEveryRecordInStoreOrderAndShowsTheFirst) {
+  auto host = Host();
+  ASSERT_EQ(host->RowCount(), 3);
+  for (int row = 0; row < 3; ++row) ExpectRowShows(*host, row, row);
+  EXPECT_NE(host->RowDocument(0), host->RowDocument(1));
+  EXPECT_NE(host->RowDocument(1), host->RowDocument(2));
+  EXPECT_EQ(host->SelectedRow(), 0);
+  EXPECT_EQ(host->page().current(), host->RowDocument(0));
+  ExpectFormShows(*host, 0);
+}
+
+TEST_P(PageWorkflowTest, StartupWithAnEmptyStoreHasNoRowAndAnEmptyForm) {
+  auto host = Host(u"<Database></Database>");
+  EXPECT_EQ(host->RowCount(), 0);
+  EXPECT_EQ(host->page().current(), nullptr);
+  ExpectFormEmpty(*host);
+}
+
+TEST_P(PageWorkflowTest, SavingAChangedRecordRewritesItsRowInPlaceAndTheFile) {
+  auto host = Host();
+  MessageBoxAnswerer answerer;
+  host->Type(c().KeyEdit(), u"Changed value");
+  host->Click(c().saveId);
+
+  EXPECT_TRUE(answerer.boxes().empty());
+  ASSERT_EQ(host->RowCount(), 3);
+  EXPECT_EQ(Narrow(host->Cell(0, c().KeyColumn())), "Changed value");
+  EXPECT_EQ(host->SelectedRow(), 0);
+  EXPECT_EQ(host->page().current(), host->RowDocument(0));
+  const Text file = host->DatabaseFileText();
+  EXPECT_NE(file.find(c().Element(c().formTags[c().keyField], u"Changed value")), Text::npos);
+  EXPECT_EQ(file.find(c().Element(c().formTags[c().keyField], c().Value(0, c().keyField))), Text::npos);
+  // The other records are written back unchanged, stamps included.
+  EXPECT_NE(file.find(T(c().records[1].modifyDate)), Text::npos);
+  EXPECT_NE(file.find(c().Element(c().formTags[c().keyField], c().Value(2, c().keyField))), Text::npos);
+  EXPECT_NE(file.find(u"<ModifyDate>01.02.2011 10:30</ModifyDate>"), Text::npos);
+}
+
+TEST_P(PageWorkflowTest, SavingAnUnchangedRecordWritesNothing) {
+  // Every field present: a field missing from the file would count as
+  // changed once the form's empty text replaces it.
+  StoredRecord full{c().kindName, "09.09.2009 09:09", {}};
+  for (const char* tag : c().formTags) full.elements.push_back({tag, tag});
+  auto host = Host(DatabaseText({full, c().records[1]}));
+  const auto before = host->DatabaseFileBytes();
+  MessageBoxAnswerer answerer;
+  host->Click(c().saveId);
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(host->DatabaseFileBytes(), before);
+  EXPECT_EQ(host->RowCount(), 2);
+  EXPECT_EQ(Narrow(host->Cell(0, c().KeyColumn())), c().formTags[c().keyField]);
+}
+
+TEST_P(PageWorkflowTest, SavingANewRecordAppendsASelectedRowAndWritesIt) {
+  auto host = Host();
+  MessageBoxAnswerer answerer;
+  host->Click(c().NewId());
+  EXPECT_EQ(host->page().current(), nullptr);
+  ExpectFormEmpty(*host);
+  host->Type(c().KeyEdit(), u"Fresh");
+  host->Type(c().formIds.back(), u"line one\r\nline two");
+  host->Click(c().saveId);
+
+  EXPECT_TRUE(answerer.boxes().empty());
+  ASSERT_EQ(host->RowCount(), 4);
+  EXPECT_EQ(host->SelectedRows(), std::vector<int>{3});
+  ASSERT_NE(host->page().current(), nullptr);
+  EXPECT_EQ(host->page().current(), host->RowDocument(3));
+  EXPECT_EQ(Narrow(host->Cell(3, c().KeyColumn())), "Fresh");
+  EXPECT_EQ(Narrow(host->EditText(c().KeyEdit())), "Fresh");
+  const Text file = host->DatabaseFileText();
+  EXPECT_NE(file.find(c().Element(c().formTags[c().keyField], u"Fresh")), Text::npos);
+  EXPECT_NE(file.find(c().Element(c().formTags.back(), u"line one\r\nline two")), Text::npos);
+}
+
+TEST_P(PageWorkflowTest, SavingAnEmptyNewFormStoresARecordWithItsEnvelopeOnly) {
+  auto host = Host();
+  host->Click(c().NewId());
+  host->Click(c().saveId);
+  ASSERT_EQ(host->RowCount(), 4);
+  EXPECT_EQ(host->SelectedRow(), 3);
+  for (std::size_t col = 0; col < c().columnFields.size(); ++col) {
+    const std::string expected = c().columnFields[col] < 0 ? "01.02.2011 10:30" : "";
+    EXPECT_EQ(Narrow(host->Cell(3, static_cast<int>(col))), expected);
+  }
+  const Text tail = u"<Document><DocumentType>" + T(c().kindName) +
+                    u"</DocumentType><CreateDate>01.02.2011 10:30</CreateDate>"
+                    u"<ModifyDate>01.02.2011 10:30</ModifyDate></Document></Database>";
+  const Text file = host->DatabaseFileText();
+  ASSERT_GE(file.size(), tail.size());
+  EXPECT_EQ(Narrow(file.substr(file.size() - tail.size())), Narrow(tail));
+}
+
+TEST_P(PageWorkflowTest, CancelRestoresTheStoredTextsWithoutAsking) {
+  auto host = Host();
+  const auto before = host->DatabaseFileBytes();
+  MessageBoxAnswerer answerer;
+  host->ClickRow(1);
+  host->Type(c().KeyEdit(), u"typed");
+  host->Type(c().formIds.back(), u"more typing");
+  host->Click(c().CancelId());
+  EXPECT_TRUE(answerer.boxes().empty());
+  ExpectFormShows(*host, 1);
+  EXPECT_EQ(host->page().current(), host->RowDocument(1));
+  EXPECT_EQ(host->DatabaseFileBytes(), before);
+}
+
+TEST_P(PageWorkflowTest, CancelOnANewFormEmptiesItWithoutAsking) {
+  auto host = Host();
+  MessageBoxAnswerer answerer;
+  host->Click(c().NewId());
+  host->Type(c().KeyEdit(), u"typed");
+  host->Click(c().CancelId());
+  EXPECT_TRUE(answerer.boxes().empty());
+  ExpectFormEmpty(*host);
+  EXPECT_EQ(host->page().current(), nullptr);
+  EXPECT_EQ(host->RowCount(), 3);
+}
+
+TEST_P(PageWorkflowTest, RemoveSelectsTheNeighbourRow) {
+  struct Case {
+    int removedRow;
+    int selectedRow;
+    std::size_t shownRecord;
+  };
+  // Middle row: the next record moves up into its place; last row: the new
+  // last row is selected.
+  for (const Case& step : {Case{1, 1, 2}, Case{2, 1, 1}, Case{0, 0, 1}}) {
+    SCOPED_TRACE("removed row " + std::to_string(step.removedRow));
+    auto host = Host();
+    MessageBoxAnswerer answerer;
+    host->ClickRow(step.removedRow);
+    host->Click(c().RemoveId());
+    EXPECT_TRUE(answerer.boxes().empty());
+    ASSERT_EQ(host->RowCount(), 2);
+    EXPECT_EQ(host->SelectedRows(), std::vector<int>{step.selectedRow});
+    ExpectRowShows(*host, step.selectedRow, step.shownRecord);
+    ExpectFormShows(*host, step.shownRecord);
+    EXPECT_EQ(host->page().current(), host->RowDocument(step.selectedRow));
+    const Text file = host->DatabaseFileText();
+    EXPECT_EQ(file.find(c().Element(c().formTags[c().keyField], c().Value(step.removedRow, c().keyField))),
+              Text::npos);
+    EXPECT_NE(file.find(c().Element(c().formTags[c().keyField], c().Value(step.shownRecord, c().keyField))),
+              Text::npos);
+  }
+}
+
+TEST_P(PageWorkflowTest, RemovingTheOnlyRecordLeavesAnEmptyListFormAndFile) {
+  auto host = Host(c().FileTextOfFirstRecord());
+  MessageBoxAnswerer answerer;
+  host->Click(c().RemoveId());
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(host->RowCount(), 0);
+  EXPECT_EQ(host->page().current(), nullptr);
+  ExpectFormEmpty(*host);
+  EXPECT_EQ(Narrow(host->DatabaseFileText()), "<Database></Database>");
+  // Remove with no current record does nothing.
+  host->Click(c().RemoveId());
+  EXPECT_EQ(Narrow(host->DatabaseFileText()), "<Database></Database>");
+  EXPECT_TRUE(answerer.boxes().empty());
+}
+
+TEST_P(PageWorkflowTest, SelectingAnotherRowWithEditsAsksAndYesSavesFirst) {
+  auto host = Host();
+  MessageBoxAnswerer answerer({IDYES});
+  host->Type(c().KeyEdit(), u"Edited");
+  host->ClickRow(2);
+  const auto boxes = answerer.boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(Narrow(boxes[0].caption), "Warning caption");
+  EXPECT_EQ(Narrow(boxes[0].text), "Save question");
+  EXPECT_TRUE(boxes[0].hasYesNo);
+  EXPECT_EQ(Narrow(host->Cell(0, c().KeyColumn())), "Edited");
+  EXPECT_NE(host->DatabaseFileText().find(c().Element(c().formTags[c().keyField], u"Edited")), Text::npos);
+  ExpectFormShows(*host, 2);
+  EXPECT_EQ(host->page().current(), host->RowDocument(2));
+  EXPECT_EQ(GetFocus(), host->ListView());
+}
+
+TEST_P(PageWorkflowTest, SelectingAnotherRowWithEditsAndNoDropsThem) {
+  auto host = Host();
+  const auto before = host->DatabaseFileBytes();
+  MessageBoxAnswerer answerer({IDNO});
+  host->Type(c().formIds.back(), u"changed note only");
+  host->ClickRow(1);
+  EXPECT_EQ(answerer.boxes().size(), 1u);
+  EXPECT_EQ(host->DatabaseFileBytes(), before);
+  ExpectRowShows(*host, 0, 0);
+  ExpectFormShows(*host, 1);
+  // Coming back shows the stored texts: the edits are gone.
+  host->ClickRow(0);
+  EXPECT_EQ(answerer.boxes().size(), 1u);
+  ExpectFormShows(*host, 0);
+}
+
+TEST_P(PageWorkflowTest, SelectingAnotherRowWithoutEditsAsksNothing) {
+  auto host = Host();
+  MessageBoxAnswerer answerer;
+  host->ClickRow(1);
+  host->ClickRow(2);
+  EXPECT_TRUE(answerer.boxes().empty());
+  ExpectFormShows(*host, 2);
+}
+
+TEST_P(PageWorkflowTest, LeavingAnEmptyNewFormAsksNothing) {
+  auto host = Host();
+  MessageBoxAnswerer answerer;
+  host->Click(c().NewId());
+  host->ClickRow(1);
+  EXPECT_TRUE(answerer.boxes().empty());
+  ExpectFormShows(*host, 1);
+}
+
+TEST_P(PageWorkflowTest, NewWithEditsAsksAndYesSavesBeforeEmptying) {
+  auto host = Host();
+  MessageBoxAnswerer answerer({IDYES});
+  host->Type(c().KeyEdit(), u"Saved by New");
+  host->Click(c().NewId());
+  EXPECT_EQ(answerer.boxes().size(), 1u);
+  ExpectFormEmpty(*host);
+  EXPECT_EQ(host->page().current(), nullptr);
+  EXPECT_EQ(Narrow(host->Cell(0, c().KeyColumn())), "Saved by New");
+}
+
+TEST_P(PageWorkflowTest, HideAsksAndAHiddenPageKeepsItsFormAfterNo) {
+  auto host = Host();
+  MessageBoxAnswerer answerer({IDNO});
+  host->Type(c().KeyEdit(), u"kept while hidden");
+  host->page().Hide();
+  EXPECT_EQ(answerer.boxes().size(), 1u);
+  EXPECT_FALSE(IsWindowVisible(host->Control(c().KeyEdit())));
+  EXPECT_FALSE(IsWindowVisible(host->ListView()));
+  host->page().Show();
+  EXPECT_TRUE(IsWindowVisible(host->Control(c().KeyEdit())));
+  EXPECT_EQ(Narrow(host->EditText(c().KeyEdit())), "kept while hidden");
+  EXPECT_EQ(host->page().current(), host->RowDocument(0));
+}
+
+TEST_P(PageWorkflowTest, ClosingWithEditsAsksOnceAndYesSaves) {
+  auto host = Host();
+  MessageBoxAnswerer answerer({IDYES});
+  host->Type(c().KeyEdit(), u"Saved on close");
+  host->Close();
+  EXPECT_EQ(answerer.boxes().size(), 1u);
+  EXPECT_NE(host->DatabaseFileText().find(c().Element(c().formTags[c().keyField], u"Saved on close")),
+            Text::npos);
+}
+
+TEST_P(PageWorkflowTest, AFailedSaveWarnsOnceKeepsTheFormAndSaveRetries) {
+  auto host = Host();
+  const auto before = host->DatabaseFileBytes();
+  // A folder in the place of the store's temporary file makes the write fail.
+  const std::wstring blocker = host->DatabasePath() + L".tmp";
+  ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+  {
+    MessageBoxAnswerer answerer;
+    host->Type(c().KeyEdit(), u"Not yet written");
+    host->Click(c().saveId);
+    const auto boxes = answerer.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Narrow(boxes[0].caption), "Warning caption");
+    EXPECT_EQ(Narrow(boxes[0].text), "Save failed");
+    EXPECT_FALSE(boxes[0].hasYesNo);
+  }
+  EXPECT_EQ(host->DatabaseFileBytes(), before);
+  EXPECT_EQ(Narrow(host->EditText(c().KeyEdit())), "Not yet written");
+  ASSERT_NE(host->page().current(), nullptr);
+  EXPECT_TRUE(host->page().current()->IsDirty());
+
+  ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
+  MessageBoxAnswerer answerer;
+  host->Click(c().saveId);
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_NE(host->DatabaseFileText().find(c().Element(c().formTags[c().keyField], u"Not yet written")),
+            Text::npos);
+  EXPECT_FALSE(host->page().current()->IsDirty());
+}
+
+TEST_P(PageWorkflowTest, AFailedSaveOfANewRecordWarnsAndSaveRetries) {
+  auto host = Host();
+  const std::wstring blocker = host->DatabasePath() + L".tmp";
+  ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+  {
+    MessageBoxAnswerer answerer;
+    host->Click(c().NewId());
+    host->Type(c().KeyEdit(), u"New but unwritten");
+    host->Click(c().saveId);
+    EXPECT_EQ(answerer.boxes().size(), 1u);
+  }
+  EXPECT_EQ(Narrow(host->EditText(c().KeyEdit())), "New but unwritten");
+  EXPECT_EQ(host->DatabaseFileText().find(u"New but unwritten"), Text::npos);
+  ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
+  MessageBoxAnswerer answerer;
+  host->Click(c().saveId);
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(host->RowCount(), 4);
+  EXPECT_NE(host->DatabaseFileText().find(u"New but unwritten"), Text::npos);
+}
+
+TEST_P(PageWorkflowTest, AFailedRemoveWarnsAndTheNextSaveWritesTheRemoval) {
+  auto host = Host();
+  const std::wstring blocker = host->DatabasePath() + L".tmp";
+  ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+  const Text removedKey = c().Element(c().formTags[c().keyField], c().Value(0, c().keyField));
+  {
+    MessageBoxAnswerer answerer;
+    host->Click(c().RemoveId());
+    const auto boxes = answerer.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Narrow(boxes[0].text), "Save failed");
+  }
+  EXPECT_NE(host->DatabaseFileText().find(removedKey), Text::npos);
+  ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
+  host->Click(c().saveId);
+  EXPECT_EQ(host->DatabaseFileText().find(removedKey), Text::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPages, PageWorkflowTest, ::testing::ValuesIn(AllPageCases()),
+                         [](const ::testing::TestParamInfo<PageCase>& param) { return param.param.name; });
+
+}  // namespace
+}  // namespace ondrel::test
