@@ -2,6 +2,7 @@
 // The three pages as test data: a prepared store of three records per page,
 // the form's edit ids and element names, and what each list column shows.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,8 @@ struct PageCase {
 };
 
 const std::vector<PageCase>& AllPageCases();
+
+// Test names and failure messages show the page, not the struct's bytes.
+inline void PrintTo(const PageCase& page, std::ostream* out) { *out << page.name; }
 
 }  // namespace ondrel::test
