@@ -7,20 +7,9 @@
 namespace ondrel::installer {
 namespace {
 
-// The fonts live as long as the process: the controls use them until the
-// program ends, and the window is never destroyed before that.
-HFONT ButtonFont() {
-  static const HFONT font =
-      CreateFontA(13, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "MS Sans Serif");
-  return font;
-}
-
-HFONT LicenceFont() {
-  static const HFONT font =
-      CreateFontA(15, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Courier");
-  return font;
+HFONT CreateInstallerFont(int height, const char* face) {
+  return CreateFontA(height, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face);
 }
 
 struct ControlSpec {
@@ -41,7 +30,8 @@ HWND CreateControl(HWND parent, const ControlSpec& spec, const RECT& bounds) {
 
 RECT Bounds(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
 
-void CreateInstallerControls(HWND window) {
+// fonts may be null: the controls then keep the system font.
+void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
   CentreWindow(window, kClientWidth, kClientHeight);
   RECT rc{};
   GetClientRect(window, &rc);
@@ -64,9 +54,11 @@ void CreateInstallerControls(HWND window) {
   ShowWindow(cancel, SW_SHOW);
   ShowWindow(licenceBox, SW_SHOW);
 
-  SendMessageA(agree, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), TRUE);
-  SendMessageA(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), TRUE);
-  SendMessageA(licenceBox, WM_SETFONT, reinterpret_cast<WPARAM>(LicenceFont()), TRUE);
+  if (fonts) {
+    SendMessageA(agree, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
+    SendMessageA(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
+    SendMessageA(licenceBox, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->licence.get()), TRUE);
+  }
 
   const std::string licence = ReadLicenceText("license.txt");
   SetWindowTextA(licenceBox, licence.c_str());
@@ -85,6 +77,10 @@ LRESULT OnCommand(WPARAM wParam) {
 
 }  // namespace
 
+InstallerFonts CreateInstallerFonts() {
+  return {GdiFont(CreateInstallerFont(13, "MS Sans Serif")), GdiFont(CreateInstallerFont(15, "Courier"))};
+}
+
 bool RegisterInstallerClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof(windowClass);
@@ -99,18 +95,22 @@ bool RegisterInstallerClass(HINSTANCE instance) {
   return RegisterClassExA(&windowClass) != 0;
 }
 
-HWND CreateInstallerWindow(HINSTANCE instance) {
+HWND CreateInstallerWindow(HINSTANCE instance, const InstallerFonts& fonts) {
+  // The fonts travel as creation data: WM_CREATE builds the controls.
   return CreateWindowExA(0, kInstallerClassName, kInstallerTitle, WS_BORDER, 0, 0, 10, 10,
-                         nullptr, nullptr, instance, nullptr);
+                         nullptr, nullptr, instance,
+                         const_cast<InstallerFonts*>(&fonts));
 }
 
 LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Nothing thrown may reach the system's message dispatch.
   try {
     switch (message) {
-      case WM_CREATE:
-        CreateInstallerControls(window);
+      case WM_CREATE: {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        CreateInstallerControls(window, static_cast<const InstallerFonts*>(creation->lpCreateParams));
         return 0;
+      }
       case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "gdi_font.h"
+
 namespace ondrel::installer {
 
 inline constexpr const char* kInstallerClassName = "ZqInstall";
@@ -19,8 +21,9 @@ inline constexpr int kClientHeight = 400;
 bool RegisterInstallerClass(HINSTANCE instance);
 
 // Creates the main window, centred and showing the licence read from
-// "license.txt" in the current directory. Null when it cannot be created.
-HWND CreateInstallerWindow(HINSTANCE instance);
+// "license.txt" in the current directory, its controls in the given fonts
+// (borrowed: they must outlive the window). Null when it cannot be created.
+HWND CreateInstallerWindow(HINSTANCE instance, const InstallerFonts& fonts);
 
 LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -6,7 +6,8 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace ondrel::installer;
   if (!RegisterInstallerClass(instance)) return 1;
-  const HWND window = CreateInstallerWindow(instance);
+  const InstallerFonts fonts = CreateInstallerFonts();
+  const HWND window = CreateInstallerWindow(instance, fonts);
   if (!window) return 1;
   ShowWindow(window, SW_SHOW);
 

@@ -279,6 +279,19 @@ scenario_long_program_files() {
     "no file or folder was made outside the Windows folder"
 }
 
+# The shipped licence: plain ASCII (the same bytes in every ANSI code page)
+# with CR LF line ends, since the licence box breaks lines only at CR LF.
+scenario_licence_file() {
+  local licence=$dist/license.txt
+  [ -f "$licence" ] || { echo "skipped: no license.txt"; exit 77; }
+  [ -s "$licence" ]; check $? "license.txt is not empty"
+  expect_equal "$(LC_ALL=C tr -d '\r\n\t -~' <"$licence" | wc -c)" 0 "bytes outside printable ASCII, CR and LF"
+  expect_equal "$(LC_ALL=C grep -c $'\r$' "$licence")" "$(wc -l <"$licence")" "lines ending in CR LF"
+  expect_equal "$(LC_ALL=C tr -d '\n' <"$licence" | tr -d -c '\r' | wc -c)" "$(wc -l <"$licence")" \
+    "CR only before LF"
+  expect_equal "$(tail -c 2 "$licence" | od -An -c | tr -d ' ')" '\r\n' "the last line ends in CR LF"
+}
+
 # --- uninstaller scenarios -------------------------------------------------
 
 uninstall_after_install() { # uninstall_after_install NAME CWD-KIND
