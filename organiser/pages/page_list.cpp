@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "organiser/pages/record_page.h"
-#include "organiser/pages/wide_cast.h"
+#include "organiser/shell/wide_text.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 

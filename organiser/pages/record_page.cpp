@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "organiser/pages/wide_cast.h"
+#include "organiser/shell/wide_text.h"
 #include "organiser/shell/language_table.h"
 #include "organiser/store/document.h"
 

@@ -1,6 +1,6 @@
 #include "organiser/pages/window_text.h"
 
-#include "organiser/pages/wide_cast.h"
+#include "organiser/shell/wide_text.h"
 
 namespace ondrel {
 
