@@ -5,6 +5,7 @@
 #include "organiser/store/document_kinds.h"
 #include "organiser/store/markup.h"
 #include "organiser/store/text_file_writer.h"
+#include "organiser/store/text_scan.h"
 #include "organiser/store/utf16_bytes.h"
 
 namespace ondrel {
@@ -41,7 +42,7 @@ bool IsIgnorableGap(TextView gap) {
 std::unique_ptr<Document> ConstructForBlock(TextView block, Database* database) {
   std::optional<TextView> type = FindRawValue(block, kTypeOpen, kTypeClose);
   if (!type) return nullptr;
-  if (type->find(u'&') == TextView::npos) return ConstructKind(*type, database);
+  if (FindUnit(*type, u'&') == TextView::npos) return ConstructKind(*type, database);
   return ConstructKind(Decode(*type), database);
 }
 
@@ -71,11 +72,11 @@ bool Database::Load(const Text& path) {
 
   std::size_t position = 0;
   while (position < all.size()) {
-    std::size_t open = all.find(kDocumentOpen, position);
+    std::size_t open = FindText(all, kDocumentOpen, position);
     std::size_t gapEnd = open == TextView::npos ? all.size() : open;
     if (!IsIgnorableGap(all.substr(position, gapEnd - position))) keepsEverything = false;
     if (open == TextView::npos) break;
-    std::size_t close = all.find(kDocumentClose, open + kDocumentOpen.size());
+    std::size_t close = FindText(all, kDocumentClose, open + kDocumentOpen.size());
     if (close == TextView::npos) {
       keepsEverything = false;  // a block cut off: it cannot be kept
       break;
@@ -89,7 +90,7 @@ bool Database::Load(const Text& path) {
     document->LoadFromText(block);
     auto handle = std::make_unique<DocumentHandle>();
     handle->document = std::move(document);
-    documents_->Append(handle.get());
+    AppendDoubling(*documents_, handle.get());
     handle.release();
     position = end;
   }
@@ -131,7 +132,7 @@ void Database::ListDocuments(PtrArray<Document>& result, const char16_t* kindNam
   for (const DocumentHandle* handle : *documents_) {
     Document* document = handle->document.get();
     if (kindName == nullptr || TextView(document->TypeName()) == TextView(kindName)) {
-      result.Append(document);
+      AppendDoubling(result, document);
     }
   }
 }

@@ -121,13 +121,14 @@ void Document::AddFragment(TextView openTag, const TextField& value, TextView cl
   fragment->append(openTag);
   AppendEncoded(*fragment, *value);
   fragment->append(closeTag);
+  if (!fragments_) fragments_ = std::make_unique<PtrArray<Text>>(Ownership::kOwns);
   fragments_->Append(fragment.get());
   fragment.release();
 }
 
 void Document::WriteEnvelope() {
   StampModifyDate();
-  fragments_->Clear();
+  if (fragments_) fragments_->Clear();
   AddFragment(u"<DocumentType>", Text(TypeName()), u"</DocumentType>");
   AddFragment(u"<CreateDate>", createDate_, u"</CreateDate>");
   AddFragment(u"<ModifyDate>", modifyDate_, u"</ModifyDate>");
@@ -136,11 +137,15 @@ void Document::WriteEnvelope() {
 void Document::BuildText() {
   if (!dirty_) return;
   std::size_t length = kDocumentOpen.size() + kDocumentClose.size();
-  for (const Text* fragment : *fragments_) length += fragment->size();
+  if (fragments_) {
+    for (const Text* fragment : *fragments_) length += fragment->size();
+  }
   Text text;
   text.reserve(length);
   text.append(kDocumentOpen);
-  for (const Text* fragment : *fragments_) text.append(*fragment);
+  if (fragments_) {
+    for (const Text* fragment : *fragments_) text.append(*fragment);
+  }
   text.append(kDocumentClose);
   text_ = std::move(text);
   textLength_ = static_cast<std::int32_t>(length);
@@ -168,11 +173,9 @@ void Document::Forget() {
   createDate_.reset();
   modifyDate_.reset();
   dirty_ = false;
-  if (fragments_) {
-    fragments_->Clear();
-  } else {
-    fragments_ = std::make_unique<PtrArray<Text>>(Ownership::kOwns);
-  }
+  // The list is made when a fragment is first added: a loaded document that
+  // is never changed needs none.
+  if (fragments_) fragments_->Clear();
 }
 
 void Document::SetStamps(TextField createDate, TextField modifyDate) {

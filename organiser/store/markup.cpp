@@ -1,5 +1,7 @@
 #include "organiser/store/markup.h"
 
+#include "organiser/store/text_scan.h"
+
 namespace ondrel {
 namespace {
 
@@ -13,16 +15,20 @@ bool NeedsEncoding(TextView value) {
   return false;
 }
 
-// Where the value that starts at valueStart ends when closeTag is missing.
-std::size_t UnclosedValueEnd(TextView text, std::size_t valueStart) {
-  std::size_t next = text.find(u'<', valueStart);
-  return next == TextView::npos ? text.size() : next;
-}
-
-TextView ValueAfterOpenTag(TextView text, std::size_t valueStart, TextView closeTag) {
-  std::size_t close = text.find(closeTag, valueStart);
-  if (close == TextView::npos) close = UnclosedValueEnd(text, valueStart);
-  return text.substr(valueStart, close - valueStart);
+// The value after an opening tag ending at valueStart. firstLess is the
+// first '<' at or after valueStart (npos when none): a value written here
+// holds no '<', so the closing tag is normally right there.
+TextView ValueAt(TextView text, std::size_t valueStart, std::size_t firstLess,
+                 TextView closeTag) {
+  std::size_t end = TextView::npos;
+  if (firstLess != TextView::npos && text.compare(firstLess, closeTag.size(), closeTag) == 0) {
+    end = firstLess;
+  } else {
+    end = FindText(text, closeTag, valueStart);
+    // No closing tag: the value ends at the next tag.
+    if (end == TextView::npos) end = firstLess == TextView::npos ? text.size() : firstLess;
+  }
+  return text.substr(valueStart, end - valueStart);
 }
 
 }  // namespace
@@ -45,32 +51,28 @@ void AppendEncoded(Text& out, TextView value) {
 
 void DecodeInto(Text& decoded, TextView stored) {
   decoded.clear();
-  std::size_t amp = stored.find(u'&');
+  std::size_t amp = FindUnit(stored, u'&');
   if (amp == TextView::npos) {
     decoded.append(stored);
     return;
   }
   decoded.reserve(stored.size());
-  decoded.append(stored.substr(0, amp));
-  std::size_t i = amp;
-  while (i < stored.size()) {
-    char16_t c = stored[i];
-    if (c == u'&') {
-      TextView rest = stored.substr(i);
-      if (rest.compare(0, kAmpersandEntity.size(), kAmpersandEntity) == 0) {
-        decoded.push_back(u'&');
-        i += kAmpersandEntity.size();
-        continue;
-      }
-      if (rest.compare(0, kLessThanEntity.size(), kLessThanEntity) == 0) {
-        decoded.push_back(u'<');
-        i += kLessThanEntity.size();
-        continue;
-      }
+  std::size_t copied = 0;
+  while (amp != TextView::npos) {
+    decoded.append(stored.substr(copied, amp - copied));
+    if (stored.compare(amp, kAmpersandEntity.size(), kAmpersandEntity) == 0) {
+      decoded.push_back(u'&');
+      copied = amp + kAmpersandEntity.size();
+    } else if (stored.compare(amp, kLessThanEntity.size(), kLessThanEntity) == 0) {
+      decoded.push_back(u'<');
+      copied = amp + kLessThanEntity.size();
+    } else {
+      decoded.push_back(u'&');  // a lone '&' reads as itself
+      copied = amp + 1;
     }
-    decoded.push_back(c);
-    ++i;
+    amp = FindUnit(stored, u'&', copied);
   }
+  decoded.append(stored.substr(copied));
 }
 
 Text Decode(TextView stored) {
@@ -80,9 +82,10 @@ Text Decode(TextView stored) {
 }
 
 std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView closeTag) {
-  std::size_t open = text.find(openTag);
+  std::size_t open = FindText(text, openTag);
   if (open == TextView::npos) return std::nullopt;
-  return ValueAfterOpenTag(text, open + openTag.size(), closeTag);
+  const std::size_t valueStart = open + openTag.size();
+  return ValueAt(text, valueStart, FindUnit(text, u'<', valueStart), closeTag);
 }
 
 void FindRawValues(TextView text, const TextView* openTags, const TextView* closeTags,
@@ -90,17 +93,26 @@ void FindRawValues(TextView text, const TextView* openTags, const TextView* clos
   std::size_t missing = count;
   for (std::size_t i = 0; i < count; ++i) values[i].reset();
   // Every occurrence of an opening tag starts at a '<': visiting each '<'
-  // once finds the first occurrence of every tag in one pass.
-  std::size_t at = text.find(u'<');
+  // once finds the first occurrence of every tag in one pass, and the next
+  // '<' found for the walk is also where a value's closing tag should be.
+  std::size_t at = FindUnit(text, u'<');
   while (at != TextView::npos && missing > 0) {
-    TextView rest = text.substr(at);
+    const std::size_t next = FindUnit(text, u'<', at + 1);
     for (std::size_t i = 0; i < count; ++i) {
-      if (values[i] || rest.size() < openTags[i].size()) continue;
-      if (rest.compare(0, openTags[i].size(), openTags[i]) != 0) continue;
-      values[i] = ValueAfterOpenTag(text, at + openTags[i].size(), closeTags[i]);
+      const TextView tag = openTags[i];
+      // Tags differ in their second unit far more often than not: test it
+      // before comparing the whole tag.
+      if (values[i] || text.size() - at < tag.size() ||
+          (tag.size() > 1 && text[at + 1] != tag[1]) || text.compare(at, tag.size(), tag) != 0) {
+        continue;
+      }
+      const std::size_t valueStart = at + tag.size();
+      const std::size_t firstLess =
+          next == TextView::npos || next >= valueStart ? next : FindUnit(text, u'<', valueStart);
+      values[i] = ValueAt(text, valueStart, firstLess, closeTags[i]);
       --missing;
     }
-    at = text.find(u'<', at + 1);
+    at = next;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "organiser/store/database.h"
 #include "organiser/store/document.h"
 #include "organiser/store/markup.h"
+#include "organiser/store/text_scan.h"
 
 namespace ondrel {
 namespace {
@@ -131,13 +132,13 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
     bool matches = true;
     for (std::size_t p = 0; p < pairs.size() && matches; ++p) {
       std::optional<TextView> value = values[p];
-      if (value && value->find(u'&') != TextView::npos) {
+      if (value && FindUnit(*value, u'&') != TextView::npos) {
         DecodeInto(decoded, *value);
         value = TextView(decoded);
       }
       matches = MatchesAllTerms(value, pairs[p]->terms);
     }
-    if (matches) result.Append(document);
+    if (matches) AppendDoubling(result, document);
   }
 }
 
