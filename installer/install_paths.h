@@ -23,8 +23,8 @@ inline constexpr std::string_view kInstallFolderName = "ondrel\\";
 inline constexpr std::string_view kFallbackProgramFiles = "c:\\program files\\";
 
 // The shipped files, in the order they are copied.
-inline constexpr std::array<std::string_view, 4> kShippedFiles = {
-    "license.txt", "ondrel.lng", "uninstall.exe", "ondrel.exe"};
+inline constexpr std::array<std::string_view, 4> kShippedFiles = {"license.txt", "ondrel.lng",
+                                                                  "uninstall.exe", "ondrel.exe"};
 
 inline constexpr std::string_view kOrganiserFile = "ondrel.exe";
 inline constexpr std::string_view kUninstallerFile = "uninstall.exe";

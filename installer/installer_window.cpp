@@ -12,7 +12,7 @@ HFONT CreateInstallerFont(int height, const char* face) {
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face);
 }
 
-struct ControlSpec {
+struct ControlDefinition {
   const char* className;
   const char* text;
   DWORD style;
@@ -20,12 +20,12 @@ struct ControlSpec {
   int id;
 };
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, const RECT& bounds) {
+HWND CreateControl(HWND parent, const ControlDefinition& control, const RECT& bounds) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-  return CreateWindowExA(spec.extendedStyle, spec.className, spec.text, spec.style, bounds.left,
-                         bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
-                         nullptr);
+  return CreateWindowExA(
+      control.extendedStyle, control.className, control.text, control.style, bounds.left,
+      bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
 }
 
 RECT Bounds(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
@@ -37,19 +37,20 @@ void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
   GetClientRect(window, &rc);
 
   constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP;
-  const ControlSpec licenceSpec{"Edit", "",
-                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
-                                    WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-                                WS_EX_CLIENTEDGE, kLicenceBoxId};
-  const ControlSpec agreeSpec{"Button", "Agree", kButtonStyle, 0, kAgreeButtonId};
-  const ControlSpec cancelSpec{"Button", "Cancel", kButtonStyle, 0, kCancelButtonId};
+  constexpr DWORD kLicenceStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
+                                  WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
+  const ControlDefinition licenceDefinition{"Edit", "", kLicenceStyle, WS_EX_CLIENTEDGE,
+                                            kLicenceBoxId};
+  const ControlDefinition agreeDefinition{"Button", "Agree", kButtonStyle, 0, kAgreeButtonId};
+  const ControlDefinition cancelDefinition{"Button", "Cancel", kButtonStyle, 0, kCancelButtonId};
 
   const HWND licenceBox = CreateControl(
-      window, licenceSpec,
+      window, licenceDefinition,
       Bounds(rc.left + 5, rc.top + 5, (rc.right - rc.left) - 10, (rc.bottom - rc.top) - 40));
-  const HWND agree = CreateControl(window, agreeSpec, Bounds(rc.left + 418, rc.bottom - 28, 80, 24));
+  const HWND agree =
+      CreateControl(window, agreeDefinition, Bounds(rc.left + 418, rc.bottom - 28, 80, 24));
   const HWND cancel =
-      CreateControl(window, cancelSpec, Bounds(rc.left + 505, rc.bottom - 28, 80, 24));
+      CreateControl(window, cancelDefinition, Bounds(rc.left + 505, rc.bottom - 28, 80, 24));
   ShowWindow(agree, SW_SHOW);
   ShowWindow(cancel, SW_SHOW);
   ShowWindow(licenceBox, SW_SHOW);
@@ -78,7 +79,8 @@ LRESULT OnCommand(WPARAM wParam) {
 }  // namespace
 
 InstallerFonts CreateInstallerFonts() {
-  return {GdiFont(CreateInstallerFont(13, "MS Sans Serif")), GdiFont(CreateInstallerFont(15, "Courier"))};
+  return {GdiFont(CreateInstallerFont(13, "MS Sans Serif")),
+          GdiFont(CreateInstallerFont(15, "Courier"))};
 }
 
 bool RegisterInstallerClass(HINSTANCE instance) {
@@ -97,9 +99,8 @@ bool RegisterInstallerClass(HINSTANCE instance) {
 
 HWND CreateInstallerWindow(HINSTANCE instance, const InstallerFonts& fonts) {
   // The fonts travel as creation data: WM_CREATE builds the controls.
-  return CreateWindowExA(0, kInstallerClassName, kInstallerTitle, WS_BORDER, 0, 0, 10, 10,
-                         nullptr, nullptr, instance,
-                         const_cast<InstallerFonts*>(&fonts));
+  return CreateWindowExA(0, kInstallerClassName, kInstallerTitle, WS_BORDER, 0, 0, 10, 10, nullptr,
+                         nullptr, instance, const_cast<InstallerFonts*>(&fonts));
 }
 
 LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,7 +109,8 @@ LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, L
     switch (message) {
       case WM_CREATE: {
         const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        CreateInstallerControls(window, static_cast<const InstallerFonts*>(creation->lpCreateParams));
+        CreateInstallerControls(window,
+                                static_cast<const InstallerFonts*>(creation->lpCreateParams));
         return 0;
       }
       case WM_DESTROY:
@@ -128,14 +130,14 @@ void CentreWindow(HWND window, int clientWidth, int clientHeight) {
   SetWindowPos(window, HWND_TOP, 0, 0, clientWidth, clientHeight, SWP_HIDEWINDOW);
   RECT measured{};
   GetClientRect(window, &measured);
-  const Size size = WindowSizeForClient(
-      {clientWidth, clientHeight},
-      {measured.right - measured.left, measured.bottom - measured.top});
+  const Size size =
+      WindowSizeForClient({clientWidth, clientHeight},
+                          {measured.right - measured.left, measured.bottom - measured.top});
 
   Point origin{0, 0};
   if (const HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
-    origin = CentredOrigin({GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)},
-                           size);
+    origin =
+        CentredOrigin({GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)}, size);
     DeleteDC(display);
   }
   SetWindowPos(window, HWND_TOP, origin.x, origin.y, size.width, size.height, SWP_SHOWWINDOW);

@@ -39,7 +39,9 @@ class FindHandle {
   HANDLE handle_;
 };
 
-bool IsDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
+bool IsDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
 
 // The path the system resolves path to, without following a link at its end
 // where the system can. Nothing when it cannot be opened or told.

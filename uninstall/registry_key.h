@@ -43,8 +43,8 @@ class RegistryKey {
     std::string data(maxBytes, '\0');
     DWORD type = 0;
     DWORD size = maxBytes;
-    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS) {
       return std::nullopt;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;

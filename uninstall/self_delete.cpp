@@ -93,9 +93,8 @@ bool DeleteSelf(const std::optional<std::string>& installationFolder) {
   const std::optional<std::string> interpreter = CommandInterpreter();
   if (!interpreter) return false;
   const std::optional<std::string> folder = FolderToRemove(*ownFile, installationFolder);
-  const std::optional<std::string> parameters =
-      SelfDeleteParameters(*shortFile, folder ? std::optional<std::string_view>(*folder)
-                                              : std::nullopt);
+  const std::optional<std::string> parameters = SelfDeleteParameters(
+      *shortFile, folder ? std::optional<std::string_view>(*folder) : std::nullopt);
   if (!parameters) return false;
   // The interpreter works outside the installation folder, which it removes.
   const std::optional<std::string> workingFolder = SystemFolder();

@@ -8,7 +8,8 @@ namespace ondrel::uninstall {
 namespace {
 
 constexpr const char* kUninstallParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ondrel";
+constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ondrel";
 
 // Room for the "Path" value, terminator included.
 constexpr DWORD kPathValueBytes = 1024;

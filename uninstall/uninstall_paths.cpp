@@ -16,11 +16,14 @@ bool EqualsIgnoringCase(std::string_view first, std::string_view second) {
 }
 
 bool IsDriveAbsolute(std::string_view path) {
-  return path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+  return path.size() >= 3 &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
          path[1] == ':' && path[2] == '\\';
 }
 
-bool IsUncPath(std::string_view path) { return path.size() > 2 && path[0] == '\\' && path[1] == '\\'; }
+bool IsUncPath(std::string_view path) {
+  return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
+}
 
 // Characters that make cmd.exe split or redirect a command unless quoted.
 bool NeedsQuotes(std::string_view name) {

@@ -27,11 +27,10 @@ TEST_P(InstallationFolderTest, AddsOneBackslashAndTheOndrelFolder) {
 
 INSTANTIATE_TEST_SUITE_P(
     ProgramFilesValues, InstallationFolderTest,
-    ::testing::Values(
-        InstallationFolderCase{"C:\\Program Files", "C:\\Program Files\\ondrel\\"},
-        InstallationFolderCase{"C:\\Program Files\\", "C:\\Program Files\\ondrel\\"},
-        InstallationFolderCase{"c:\\program files\\", "c:\\program files\\ondrel\\"},
-        InstallationFolderCase{"D:\\", "D:\\ondrel\\"}));
+    ::testing::Values(InstallationFolderCase{"C:\\Program Files", "C:\\Program Files\\ondrel\\"},
+                      InstallationFolderCase{"C:\\Program Files\\", "C:\\Program Files\\ondrel\\"},
+                      InstallationFolderCase{"c:\\program files\\", "c:\\program files\\ondrel\\"},
+                      InstallationFolderCase{"D:\\", "D:\\ondrel\\"}));
 
 TEST(InstallationFolder, EmptyProgramFilesGivesNoFolder) {
   EXPECT_FALSE(InstallationFolder("").has_value());

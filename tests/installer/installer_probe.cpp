@@ -42,8 +42,8 @@ HWND WaitForWindow(const char* className, DWORD timeoutMs) {
 std::string WindowText(HWND window) {
   const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
   std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied =
-      SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied = SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                      reinterpret_cast<LPARAM>(text.data()));
   return std::string(text.data(), static_cast<std::size_t>(copied));
 }
 
@@ -105,11 +105,11 @@ void CheckInstallerWindow(HWND window, const char* licencePath) {
   if (licencePath) {
     const std::string expected = ReadFileBytes(licencePath);
     Check(!expected.empty() && shown == expected,
-          "licence box shows the " + Describe(static_cast<int>(expected.size())) +
-              " bytes of " + licencePath + " (shows " + Describe(static_cast<int>(shown.size())) +
-              ")");
+          "licence box shows the " + Describe(static_cast<int>(expected.size())) + " bytes of " +
+              licencePath + " (shows " + Describe(static_cast<int>(shown.size())) + ")");
   } else {
-    Check(shown.empty(), "licence box is empty (shows " + Describe(static_cast<int>(shown.size())) + " bytes)");
+    Check(shown.empty(),
+          "licence box is empty (shows " + Describe(static_cast<int>(shown.size())) + " bytes)");
   }
 }
 
@@ -146,8 +146,9 @@ int MakeJunction(const char* link, const char* target) {
     Check(false, "create the folder for the junction");
     return 1;
   }
-  const HANDLE handle = CreateFileA(link, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle =
+      CreateFileA(link, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     Check(false, "open the junction folder");
     return 1;
@@ -171,12 +172,15 @@ int MakeJunction(const char* link, const char* target) {
   std::memcpy(&buffer[16], substitute.data(), substituteBytes);
   std::memcpy(&buffer[16 + substituteBytes + 2], print.data(), printBytes);
   DWORD returned = 0;
-  const BOOL made = DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, buffer.data(),
-                                    static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  const BOOL made =
+      DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
   CloseHandle(handle);
   const DWORD attributes = GetFileAttributesA(link);
-  Check(made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT),
-        std::string("junction ") + link + " -> " + target + " (error " + Describe(made ? 0 : static_cast<int>(GetLastError())) + ")");
+  Check(
+      made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT),
+      std::string("junction ") + link + " -> " + target + " (error " +
+          Describe(made ? 0 : static_cast<int>(GetLastError())) + ")");
   return failures == 0 ? 0 : 1;
 }
 
@@ -208,7 +212,8 @@ int RunUninstaller(int argc, char** argv) {
   const DWORD started = GetTickCount();
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workingFolder, &startup, &process)) {
-    Check(false, "start " + commandLine + " (error " + Describe(static_cast<int>(GetLastError())) + ")");
+    Check(false,
+          "start " + commandLine + " (error " + Describe(static_cast<int>(GetLastError())) + ")");
     return 1;
   }
   WaitForSingleObject(process.hProcess, 60000);
@@ -216,13 +221,16 @@ int RunUninstaller(int argc, char** argv) {
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  std::printf("info the uninstaller ran for %lu ms\n", static_cast<unsigned long>(GetTickCount() - started));
-  Check(exitCode == 0, "the uninstaller exited with 0 (is " + Describe(static_cast<int>(exitCode)) + ")");
+  std::printf("info the uninstaller ran for %lu ms\n",
+              static_cast<unsigned long>(GetTickCount() - started));
+  Check(exitCode == 0,
+        "the uninstaller exited with 0 (is " + Describe(static_cast<int>(exitCode)) + ")");
   if (!mustGo.empty()) {
     const long waited = WaitUntilGone(mustGo, 5000);
     if (waited >= 0) std::printf("info removed %ld ms after the uninstaller ended\n", waited);
     std::string names;
-    for (const char* path : mustGo) names += std::string(" ") + path + (Exists(path) ? " (still there)" : "");
+    for (const char* path : mustGo)
+      names += std::string(" ") + path + (Exists(path) ? " (still there)" : "");
     Check(waited >= 0, "gone within five seconds of the uninstaller's end:" + names);
   }
   return failures == 0 ? 0 : 1;

@@ -33,14 +33,13 @@ TEST_P(CentredOriginTest, CentresAndNeverGoesBeyondTheTopLeft) {
   EXPECT_EQ(origin.y, GetParam().expected.y);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Displays, CentredOriginTest,
-    ::testing::Values(CentringCase{{1024, 768}, {608, 427}, {208, 170}},
-                      CentringCase{{1024, 768}, {609, 428}, {207, 170}},
-                      CentringCase{{640, 480}, {608, 427}, {16, 26}},
-                      CentringCase{{600, 400}, {608, 427}, {0, 0}},
-                      CentringCase{{800, 300}, {608, 427}, {96, 0}},
-                      CentringCase{{0, 0}, {608, 427}, {0, 0}}));
+INSTANTIATE_TEST_SUITE_P(Displays, CentredOriginTest,
+                         ::testing::Values(CentringCase{{1024, 768}, {608, 427}, {208, 170}},
+                                           CentringCase{{1024, 768}, {609, 428}, {207, 170}},
+                                           CentringCase{{640, 480}, {608, 427}, {16, 26}},
+                                           CentringCase{{600, 400}, {608, 427}, {0, 0}},
+                                           CentringCase{{800, 300}, {608, 427}, {96, 0}},
+                                           CentringCase{{0, 0}, {608, 427}, {0, 0}}));
 
 }  // namespace
 }  // namespace ondrel::installer

@@ -25,30 +25,22 @@ TEST_P(IsInstallationFolderTest, OnlyAnAbsoluteFolderNamedOndrelIsDeleted) {
 
 INSTANTIATE_TEST_SUITE_P(
     PathValues, IsInstallationFolderTest,
-    ::testing::Values(FolderCase{"C:\\Program Files\\ondrel\\", true},
-                      FolderCase{"C:\\Program Files\\ondrel", true},
-                      FolderCase{"c:\\program files\\ONDREL\\", true},
-                      FolderCase{"D:\\ondrel", true},
-                      FolderCase{"\\\\server\\share\\ondrel\\", true},
-                      FolderCase{"", false},
-                      FolderCase{"C:", false},
-                      FolderCase{"C:\\", false},
-                      FolderCase{"C:\\Windows", false},
-                      FolderCase{"C:\\Windows\\", false},
-                      FolderCase{"C:\\Program Files\\", false},
-                      FolderCase{"C:\\Program Files\\other\\", false},
-                      FolderCase{"C:\\Program Files\\ondrel2\\", false},
-                      FolderCase{"C:\\Program Files\\myondrel\\", false},
-                      FolderCase{"C:\\Program Files\\ondrel\\\\", false},
-                      FolderCase{"C:\\Program Files\\ondrel\\..", false},
-                      FolderCase{"C:\\Program Files\\ondrel\\.", false},
-                      FolderCase{"ondrel", false},
-                      FolderCase{"ondrel\\", false},
-                      FolderCase{"\\ondrel", false},
-                      FolderCase{"C:ondrel", false},
-                      FolderCase{"C:\\*\\ondrel", false},
-                      FolderCase{"C:\\Windows/ondrel", false},
-                      FolderCase{"C:\\Windows\\ondrel ", false}));
+    ::testing::Values(
+        FolderCase{"C:\\Program Files\\ondrel\\", true},
+        FolderCase{"C:\\Program Files\\ondrel", true},
+        FolderCase{"c:\\program files\\ONDREL\\", true}, FolderCase{"D:\\ondrel", true},
+        FolderCase{"\\\\server\\share\\ondrel\\", true}, FolderCase{"", false},
+        FolderCase{"C:", false}, FolderCase{"C:\\", false}, FolderCase{"C:\\Windows", false},
+        FolderCase{"C:\\Windows\\", false}, FolderCase{"C:\\Program Files\\", false},
+        FolderCase{"C:\\Program Files\\other\\", false},
+        FolderCase{"C:\\Program Files\\ondrel2\\", false},
+        FolderCase{"C:\\Program Files\\myondrel\\", false},
+        FolderCase{"C:\\Program Files\\ondrel\\\\", false},
+        FolderCase{"C:\\Program Files\\ondrel\\..", false},
+        FolderCase{"C:\\Program Files\\ondrel\\.", false}, FolderCase{"ondrel", false},
+        FolderCase{"ondrel\\", false}, FolderCase{"\\ondrel", false}, FolderCase{"C:ondrel", false},
+        FolderCase{"C:\\*\\ondrel", false}, FolderCase{"C:\\Windows/ondrel", false},
+        FolderCase{"C:\\Windows\\ondrel ", false}));
 
 TEST(WithoutTrailingBackslash, KeepsADriveRootWhole) {
   EXPECT_EQ(WithoutTrailingBackslash("C:\\a\\ondrel\\"), "C:\\a\\ondrel");
@@ -80,8 +72,8 @@ TEST(IsSameFolder, IgnoresCaseAndATrailingBackslash) {
 }
 
 TEST(SelfDeleteParameters, BeginWithTheDeleteAndEndWithTheFolderRemoval) {
-  const std::optional<std::string> parameters =
-      SelfDeleteParameters("C:\\PROGRA~1\\ondrel\\UNINST~1.EXE", std::string_view("C:\\PROGRA~1\\ondrel"));
+  const std::optional<std::string> parameters = SelfDeleteParameters(
+      "C:\\PROGRA~1\\ondrel\\UNINST~1.EXE", std::string_view("C:\\PROGRA~1\\ondrel"));
   ASSERT_TRUE(parameters.has_value());
   const std::string start = "/c del C:\\PROGRA~1\\ondrel\\UNINST~1.EXE > nul";
   const std::string end = " & rmdir C:\\PROGRA~1\\ondrel";
@@ -93,7 +85,8 @@ TEST(SelfDeleteParameters, BeginWithTheDeleteAndEndWithTheFolderRemoval) {
 }
 
 TEST(SelfDeleteParameters, WithoutAFolderNothingIsRemovedButTheFile) {
-  const std::optional<std::string> parameters = SelfDeleteParameters("C:\\tools\\UNINST~1.EXE", std::nullopt);
+  const std::optional<std::string> parameters =
+      SelfDeleteParameters("C:\\tools\\UNINST~1.EXE", std::nullopt);
   ASSERT_TRUE(parameters.has_value());
   EXPECT_EQ(parameters->find("rmdir"), std::string::npos);
 }
@@ -112,7 +105,8 @@ TEST(SelfDeleteParameters, RefusesNamesThatNoQuotingProtects) {
   EXPECT_FALSE(SelfDeleteParameters("C:\\a\"b\\UNINST~1.EXE", std::nullopt).has_value());
   EXPECT_FALSE(SelfDeleteParameters("C:\\a\nb\\UNINST~1.EXE", std::nullopt).has_value());
   EXPECT_FALSE(SelfDeleteParameters("", std::nullopt).has_value());
-  EXPECT_FALSE(SelfDeleteParameters("C:\\ondrel\\U.EXE", std::string_view("C:\\%x%\\ondrel")).has_value());
+  EXPECT_FALSE(
+      SelfDeleteParameters("C:\\ondrel\\U.EXE", std::string_view("C:\\%x%\\ondrel")).has_value());
 }
 
 }  // namespace
