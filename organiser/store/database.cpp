@@ -64,11 +64,16 @@ bool Database::Load(const Text& path) {
   std::vector<unsigned char> bytes;
   if (!files_.ReadAll(path_, bytes)) return false;
 
-  bool keepsEverything = bytes.size() % 2 == 0;
-  std::size_t start = 0;
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) start = 2;
+  const bool hasByteOrderMark = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  const std::size_t start = hasByteOrderMark ? 2 : 0;
+  const bool hasOddByte = (bytes.size() - start) % 2 != 0;
+  const unsigned char oddByte = hasOddByte ? bytes.back() : 0;
   const Text text = TextFromLittleEndian(bytes.data() + start, bytes.size() - start);
   const TextView all(text);
+  // The text holds everything the bytes did; they are given back at once,
+  // which keeps the peak memory of a large load lower.
+  std::vector<unsigned char>().swap(bytes);
+  bool keepsEverything = !hasOddByte;
 
   std::size_t position = 0;
   while (position < all.size()) {
@@ -95,7 +100,13 @@ bool Database::Load(const Text& path) {
     position = end;
   }
 
-  if (!keepsEverything) loadedBytesToBackUp_ = std::move(bytes);
+  if (!keepsEverything) {
+    // The file's bytes exactly as they were read.
+    if (hasByteOrderMark) loadedBytesToBackUp_ = {0xFF, 0xFE};
+    std::vector<unsigned char> body = LittleEndianBytes(all);
+    loadedBytesToBackUp_.insert(loadedBytesToBackUp_.end(), body.begin(), body.end());
+    if (hasOddByte) loadedBytesToBackUp_.push_back(oddByte);
+  }
   return true;
 }
 

@@ -194,12 +194,17 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpBeforeTheFirstSave) {
   };
   MemoryFileSystem::Bytes odd = FileBytes(u"<Database>" + good + u"</Database>");
   odd.push_back(0x41);
+  MemoryFileSystem::Bytes oddWithMark = {0xFF, 0xFE};
+  oddWithMark.insert(oddWithMark.end(), odd.begin(), odd.end());
   const Case cases[] = {
       {"block without closing tag",
        FileBytes(u"<Database>" + good + u"<Document><DocumentType>NoteDocument")},
       {"stray text between blocks", FileBytes(u"<Database>" + good + u"stray</Database>")},
       {"odd last byte", odd},
       {"zeros", MemoryFileSystem::Bytes(64, 0)},
+      {"byte-order mark and stray text", FileBytes(u"\xFEFF<Database>stray" + good)},
+      {"byte-order mark and odd byte", oddWithMark},
+      {"a single byte", MemoryFileSystem::Bytes{0x3C}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
