@@ -343,16 +343,24 @@ scenario_uninstall_foreign_path() {
   echo keep >"$drive_c/other/keep.txt"
   echo keep >"$drive_c/other/sub/keep.txt"
   local value before after
-  for value in 'C:\' 'C:' 'C:\windows\' 'C:\other' 'C:\other\' '' 'ondrel' 'C:\Program Files\ondrel\..'; do
+  # Beside damaged and foreign values: one too long for a file path (300
+  # characters) and one too long for the registry read (2,000 characters),
+  # both ending in ondrel.
+  local too_long_for_path="C:\\$(printf 'x%.0s' $(seq 1 290))\\ondrel"
+  local too_long_for_read="C:\\$(printf 'y%.0s' $(seq 1 1990))\\ondrel"
+  for value in 'C:\' 'C:' 'C:\windows\' 'C:\other' 'C:\other\' '' 'ondrel' \
+    'C:\Program Files\ondrel\..' "$too_long_for_path" "$too_long_for_read"; do
+    local shown=$value
+    [ ${#value} -gt 40 ] && shown="${value:0:12}...${value: -7} (${#value} characters)"
     place_installation "$value"
     printf '<Database></Database>' >"$install_dir/ondrel.db"
     before=$(cd "$drive_c" && find . | sort)
     run_registered_uninstaller 'C:\windows' 'C:\Program Files\ondrel\uninstall.exe'
     reg_key_exists "$uninstall_key"
-    [ $? -ne 0 ]; check $? "Path '$value': the uninstall key is gone"
+    [ $? -ne 0 ]; check $? "Path '$shown': the uninstall key is gone"
     after=$(cd "$drive_c" && find . | sort)
     expect_equal "$(diff <(echo "$before") <(echo "$after") | grep '^<' | tr '\n' ' ')" \
-      "< ./Program Files/ondrel/uninstall.exe " "Path '$value': only the uninstaller's own file is deleted"
+      "< ./Program Files/ondrel/uninstall.exe " "Path '$shown': only the uninstaller's own file is deleted"
     rm -rf "$install_dir"
   done
 }
@@ -370,12 +378,13 @@ scenario_uninstall_junction() {
   echo keep >"$drive_c/keep/deep/file.txt"
   echo keep >"$drive_c/keep-file.txt"
   mkdir -p "$install_dir/sub"
-  if wine "$probe" junction 'C:\Program Files\ondrel\junction' 'C:\keep' </dev/null; then
-    echo "info made an NTFS junction"
-  else
-    echo "info no junctions here: using host symbolic links instead"
-    rmdir "$install_dir/junction" 2>/dev/null
+  wine "$probe" junction 'C:\Program Files\ondrel\junction' 'C:\keep' </dev/null
+  local junction_status=$?
+  if [ "$junction_status" -eq 3 ]; then
+    echo "info using a host symbolic link instead"
     ln -s "$drive_c/keep" "$install_dir/junction"
+  else
+    check "$junction_status" "made an NTFS junction"
   fi
   ln -s "$drive_c/keep-empty" "$install_dir/sub/empty-link"
   ln -s "$drive_c/keep-file.txt" "$install_dir/file-link"
