@@ -243,6 +243,23 @@ TEST_P(PageWorkflowTest, SelectingAnotherRowWithoutEditsAsksNothing) {
   ExpectFormShows(*host, 2);
 }
 
+TEST_P(PageWorkflowTest, ExtendingOrClearingTheSelectionLeavesTheFormAlone) {
+  auto host = Host();
+  MessageBoxAnswerer answerer;
+  host->Type(c().KeyEdit(), u"typed");
+  // A row added to the selection without the focus, then no selection at all.
+  LVITEMW add{};
+  add.stateMask = LVIS_SELECTED;
+  add.state = LVIS_SELECTED;
+  SendMessageW(host->ListView(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&add));
+  LVITEMW clear{};
+  clear.stateMask = LVIS_SELECTED;
+  SendMessageW(host->ListView(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(Narrow(host->EditText(c().KeyEdit())), "typed");
+  EXPECT_EQ(host->page().current(), host->RowDocument(0));
+}
+
 TEST_P(PageWorkflowTest, LeavingAnEmptyNewFormAsksNothing) {
   auto host = Host();
   MessageBoxAnswerer answerer;
