@@ -38,22 +38,22 @@ struct Search {
   HWND window;
 };
 
+BOOL CALLBACK MatchOrganiserWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (owner == search->processId && std::wstring(className) == L"Ondrel") {
+    search->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindMainWindow(DWORD processId) {
   Search search{processId, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t className[32] = {};
-        GetClassNameW(window, className, 32);
-        if (owner == s->processId && std::wstring(className) == L"Ondrel") {
-          s->window = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(MatchOrganiserWindow, reinterpret_cast<LPARAM>(&search));
   return search.window;
 }
 
