@@ -32,7 +32,8 @@ ondrel_wine_start() {
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
   fi
-  wineserver -p </dev/null >/dev/null 2>&1
+  # A server already running in this prefix is fine.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
