@@ -149,6 +149,13 @@ std::vector<unsigned char> ReadBytes(const std::wstring& path) {
 MessageBoxAnswerer::MessageBoxAnswerer(std::vector<int> answers)
     : uiThread_(GetCurrentThreadId()), answers_(std::move(answers)), thread_([this] { Run(); }) {}
 
+MessageBoxAnswerer::MessageBoxAnswerer(DWORD processId, std::vector<int> answers)
+    : uiThread_(0), processId_(processId), answers_(std::move(answers)), thread_([this] { Run(); }) {}
+
+std::unique_ptr<MessageBoxAnswerer> MessageBoxAnswerer::ForProcess(DWORD processId, std::vector<int> answers) {
+  return std::unique_ptr<MessageBoxAnswerer>(new MessageBoxAnswerer(processId, std::move(answers)));
+}
+
 MessageBoxAnswerer::~MessageBoxAnswerer() {
   stop_ = true;
   thread_.join();
@@ -162,10 +169,15 @@ std::vector<MessageBoxAnswerer::Box> MessageBoxAnswerer::boxes() const {
 namespace {
 
 struct BoxSearch {
+  DWORD processId = 0;  // 0: any
   HWND box = nullptr;
 };
 
 BOOL CALLBACK FindDialogBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (search->processId != 0 && owner != search->processId) return TRUE;
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
   if (std::wstring(className) == L"#32770" && IsWindowVisible(window)) {
@@ -183,15 +195,24 @@ Text WindowTextOf(HWND window) {
 
 }  // namespace
 
+HWND MessageBoxAnswerer::FindBox() const {
+  BoxSearch search;
+  if (processId_ != 0) {
+    search.processId = processId_;
+    EnumWindows(FindDialogBox, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumThreadWindows(uiThread_, FindDialogBox, reinterpret_cast<LPARAM>(&search));
+  }
+  return search.box;
+}
+
 void MessageBoxAnswerer::Run() {
   while (!stop_) {
-    BoxSearch search;
-    EnumThreadWindows(uiThread_, FindDialogBox, reinterpret_cast<LPARAM>(&search));
-    if (search.box == nullptr) {
+    HWND box = FindBox();
+    if (box == nullptr) {
       Sleep(5);
       continue;
     }
-    HWND box = search.box;
     // Give the box a moment to finish building its children.
     Sleep(20);
     Box seen;

@@ -77,6 +77,8 @@ class MessageBoxAnswerer {
   };
 
   explicit MessageBoxAnswerer(std::vector<int> answers = {});
+  // Answers the boxes of another process instead (a running organiser).
+  static std::unique_ptr<MessageBoxAnswerer> ForProcess(DWORD processId, std::vector<int> answers);
   ~MessageBoxAnswerer();
   MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
   MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
@@ -84,9 +86,12 @@ class MessageBoxAnswerer {
   std::vector<Box> boxes() const;
 
  private:
+  MessageBoxAnswerer(DWORD processId, std::vector<int> answers);
   void Run();
+  HWND FindBox() const;
 
   DWORD uiThread_;
+  DWORD processId_ = 0;  // 0: boxes of uiThread_
   std::vector<int> answers_;
   std::size_t nextAnswer_ = 0;
   std::vector<Box> boxes_;
