@@ -14,8 +14,6 @@ namespace ondrel {
 
 namespace {
 
-constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
-
 // The field of document shown by one form edit; null when the document is
 // not of a kind with that field.
 TextField* FormField(Document* document, std::size_t fieldIndex) {
@@ -106,13 +104,8 @@ void RecordPage::SaveForm() {
   clear.stateMask = LVIS_SELECTED;
   clear.state = 0;
   SendMessageW(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
-  if (row >= 0) {
-    LVITEMW select{};
-    select.stateMask = kSelectedAndFocused;
-    select.state = kSelectedAndFocused;
-    SendMessageW(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
-    SendMessageW(listView_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), TRUE);
-  }
+  // Selecting the new row shows it through the list's own notification.
+  if (row >= 0) SelectRow(row);
 }
 
 void RecordPage::RemoveCurrent() {
