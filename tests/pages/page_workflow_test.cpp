@@ -132,6 +132,24 @@ TEST_P(PageWorkflowTest, SavingAnEmptyNewFormStoresARecordWithItsEnvelopeOnly) {
   EXPECT_EQ(Narrow(file.substr(file.size() - tail.size())), Narrow(tail));
 }
 
+TEST_P(PageWorkflowTest, AVeryLongFieldIsShownWholeAndSavedUnchanged) {
+  // Longer than an edit control's default typing limit of 32767.
+  const std::string longText(40000, 'x');
+  StoredRecord record{c().kindName, "09.09.2009 09:09", {}};
+  for (const char* tag : c().formTags) record.elements.push_back({tag, "short"});
+  record.elements[c().keyField].second = longText.c_str();
+  record.elements.back().second = longText.c_str();
+  auto host = Host(DatabaseText({record}));
+  const auto before = host->DatabaseFileBytes();
+  EXPECT_EQ(GetWindowTextLengthW(host->Control(c().KeyEdit())), 40000);
+  EXPECT_EQ(GetWindowTextLengthW(host->Control(c().formIds.back())), 40000);
+  MessageBoxAnswerer answerer;
+  host->Click(c().saveId);
+  host->Click(c().NewId());
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(host->DatabaseFileBytes(), before);
+}
+
 TEST_P(PageWorkflowTest, CancelRestoresTheStoredTextsWithoutAsking) {
   auto host = Host();
   const auto before = host->DatabaseFileBytes();
