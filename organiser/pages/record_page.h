@@ -39,7 +39,6 @@ class RecordPage : public Page {
   HWND listView() const { return listView_; }
   // The document in the form; null while the form holds a new one.
   Document* current() const { return current_; }
-  const PageDescription& description() const { return description_; }
 
  protected:
   // Hooks for a page's own controls and messages. The page answers message
