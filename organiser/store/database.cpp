@@ -162,7 +162,11 @@ void Database::SerializeStoredDocuments() {
 }
 
 bool Database::WriteFileText(WritableFile& file) const {
-  TextFileWriter writer(file);
+  std::size_t totalUnits = kDatabaseOpen.size() + kDatabaseClose.size();
+  for (const DocumentHandle* handle : *documents_) {
+    if (!handle->document->IsDeleted()) totalUnits += handle->document->StoredText().size();
+  }
+  TextFileWriter writer(file, totalUnits);
   writer.Append(kDatabaseOpen);
   for (const DocumentHandle* handle : *documents_) {
     const Document& document = *handle->document;

@@ -11,7 +11,10 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(WritableFile& file) : file_(file), buffer_(kBufferBytes) {}
+TextFileWriter::TextFileWriter(WritableFile& file, std::size_t totalUnits)
+    : file_(file),
+      buffer_(totalUnits < kBufferBytes / sizeof(char16_t) ? totalUnits * sizeof(char16_t)
+                                                           : kBufferBytes) {}
 
 bool TextFileWriter::Append(TextView text) {
   if (failed_) return false;

@@ -13,8 +13,9 @@ namespace ondrel {
 
 class TextFileWriter {
  public:
-  // file is not owned and must outlive the writer.
-  explicit TextFileWriter(WritableFile& file);
+  // file is not owned and must outlive the writer. totalUnits, the length
+  // of all the text to come, keeps the buffer no larger than needed.
+  TextFileWriter(WritableFile& file, std::size_t totalUnits);
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
 
