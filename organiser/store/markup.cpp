@@ -90,30 +90,52 @@ std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView c
 
 void FindRawValues(TextView text, const TextView* openTags, const TextView* closeTags,
                    std::size_t count, std::optional<TextView>* values) {
-  std::size_t missing = count;
+  ElementWalker(text, openTags, closeTags, count, values).FindAll();
+}
+
+ElementWalker::ElementWalker(TextView text, const TextView* openTags, const TextView* closeTags,
+                             std::size_t count, std::optional<TextView>* values)
+    : text_(text),
+      openTags_(openTags),
+      closeTags_(closeTags),
+      count_(count),
+      values_(values),
+      missing_(count),
+      // Every occurrence of an opening tag starts at a '<': visiting each '<'
+      // once finds the first occurrence of every tag.
+      at_(FindUnit(text, u'<')) {
   for (std::size_t i = 0; i < count; ++i) values[i].reset();
-  // Every occurrence of an opening tag starts at a '<': visiting each '<'
-  // once finds the first occurrence of every tag in one pass, and the next
-  // '<' found for the walk is also where a value's closing tag should be.
-  std::size_t at = FindUnit(text, u'<');
-  while (at != TextView::npos && missing > 0) {
-    const std::size_t next = FindUnit(text, u'<', at + 1);
-    for (std::size_t i = 0; i < count; ++i) {
-      const TextView tag = openTags[i];
-      // Tags differ in their second unit far more often than not: test it
-      // before comparing the whole tag.
-      if (values[i] || text.size() - at < tag.size() ||
-          (tag.size() > 1 && text[at + 1] != tag[1]) || text.compare(at, tag.size(), tag) != 0) {
-        continue;
-      }
-      const std::size_t valueStart = at + tag.size();
-      const std::size_t firstLess =
-          next == TextView::npos || next >= valueStart ? next : FindUnit(text, u'<', valueStart);
-      values[i] = ValueAt(text, valueStart, firstLess, closeTags[i]);
-      --missing;
+}
+
+const std::optional<TextView>& ElementWalker::Value(std::size_t index) {
+  while (!values_[index] && at_ != TextView::npos) Step();
+  return values_[index];
+}
+
+void ElementWalker::FindAll() {
+  while (missing_ > 0 && at_ != TextView::npos) Step();
+}
+
+void ElementWalker::Step() {
+  // The next '<' is both where the walk goes on and, for a value written
+  // here, where the value's closing tag stands.
+  const std::size_t next = FindUnit(text_, u'<', at_ + 1);
+  for (std::size_t i = 0; i < count_; ++i) {
+    const TextView tag = openTags_[i];
+    // Tags differ in their second unit far more often than not: test it
+    // before comparing the whole tag.
+    if (values_[i] || text_.size() - at_ < tag.size() ||
+        (tag.size() > 1 && text_[at_ + 1] != tag[1]) ||
+        text_.compare(at_, tag.size(), tag) != 0) {
+      continue;
     }
-    at = next;
+    const std::size_t valueStart = at_ + tag.size();
+    const std::size_t firstLess =
+        next == TextView::npos || next >= valueStart ? next : FindUnit(text_, u'<', valueStart);
+    values_[i] = ValueAt(text_, valueStart, firstLess, closeTags_[i]);
+    --missing_;
   }
+  at_ = next;
 }
 
 TextField DecodeField(const std::optional<TextView>& raw) {

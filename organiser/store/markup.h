@@ -30,6 +30,32 @@ std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView c
 void FindRawValues(TextView text, const TextView* openTags, const TextView* closeTags,
                    std::size_t count, std::optional<TextView>* values);
 
+// FindRawValues done lazily: the walk over the tags of text goes only as far
+// as the elements asked for so far, so a search that rejects a document on
+// its first field never walks the rest. The arrays are not owned.
+class ElementWalker {
+ public:
+  ElementWalker(TextView text, const TextView* openTags, const TextView* closeTags,
+                std::size_t count, std::optional<TextView>* values);
+
+  // The raw value of element index, as FindRawValue would give it.
+  const std::optional<TextView>& Value(std::size_t index);
+  // Walks to the end (or until every element is found).
+  void FindAll();
+
+ private:
+  // Looks at the '<' the walk stands on, then moves to the next one.
+  void Step();
+
+  TextView text_;
+  const TextView* openTags_;
+  const TextView* closeTags_;
+  std::size_t count_;
+  std::optional<TextView>* values_;
+  std::size_t missing_;
+  std::size_t at_;
+};
+
 // Decodes a raw value into a field; a missing value gives no value.
 TextField DecodeField(const std::optional<TextView>& raw);
 

@@ -113,7 +113,8 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
     pairs.push_back(std::move(pair));
   }
 
-  // All the pairs' elements are found in one pass over each document.
+  // The pairs' elements are found in one walk over each document, which goes
+  // only as far as the pairs looked at before the document fails.
   std::vector<TextView> openTags;
   std::vector<TextView> closeTags;
   for (const auto& pair : pairs) {
@@ -127,11 +128,11 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
     if (TextView(document->TypeName()) != kind) continue;
     const std::int32_t day = document->DayNumber();
     if (day < fromKey || day > toKey) continue;
-    FindRawValues(document->StoredText(), openTags.data(), closeTags.data(), pairs.size(),
-                  values.data());
+    ElementWalker walker(document->StoredText(), openTags.data(), closeTags.data(), pairs.size(),
+                         values.data());
     bool matches = true;
     for (std::size_t p = 0; p < pairs.size() && matches; ++p) {
-      std::optional<TextView> value = values[p];
+      std::optional<TextView> value = walker.Value(p);
       if (value && FindUnit(*value, u'&') != TextView::npos) {
         DecodeInto(decoded, *value);
         value = TextView(decoded);
