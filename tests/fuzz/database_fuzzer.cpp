@@ -8,6 +8,7 @@
 
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
+#include "organiser/store/search.h"
 #include "tests/store/memory_file_system.h"
 
 namespace {
@@ -41,6 +42,42 @@ void CheckParsing(FieldedDocument& document) {
         "one-pass CreateDate differs from ExtractTag");
 }
 
+// Search must select exactly the documents that reading each field on its
+// own would select.
+void CheckSearch(Database& database, const char16_t* kind, const char16_t* const* texts) {
+  ondrel::SearchQuery query;
+  query.Reset();
+  query.kind = kind;
+  query.from = {1900, 1, 1};
+  query.to = {2100, 12, 31};
+  const char16_t* tags[] = {u"Subject", u"Body", u"Site"};
+  for (int i = 0; i < 3; ++i) query.AddPair(tags[i], texts[i]);
+  ondrel::PtrArray<Document> found;
+  database.Search(found, query);
+
+  std::uint32_t expected = 0;
+  for (std::uint32_t d = 0; d < database.DocumentCount(); ++d) {
+    Document* document = database.DocumentAt(d);
+    if (Text(document->TypeName()) != kind) continue;
+    std::int32_t day = document->DayNumber();
+    if (day < ondrel::DayKey(query.from) || day > ondrel::DayKey(query.to)) continue;
+    bool matches = true;
+    for (int i = 0; i < 3 && matches; ++i) {
+      Text tag(tags[i]);
+      TextField value = document->ExtractTag(u"<" + tag + u">", u"</" + tag + u">");
+      ondrel::PtrArray<Text> terms(ondrel::Ownership::kOwns);
+      ondrel::ParseTerms(texts[i], terms);
+      std::optional<ondrel::TextView> view;
+      if (value) view = ondrel::TextView(*value);
+      matches = ondrel::MatchesAllTerms(view, terms);
+    }
+    if (!matches) continue;
+    Check(expected < found.count() && found[expected] == document, "search result differs");
+    ++expected;
+  }
+  Check(expected == found.count(), "search found too many");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,6 +92,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!document->IsDirty(), "a loaded document is dirty");
     document->DayNumber();
     if (auto* fielded = dynamic_cast<FieldedDocument*>(document)) CheckParsing(*fielded);
+  }
+
+  const char16_t* const broad[] = {u"o", u"", u""};
+  const char16_t* const narrow[] = {u"a", u"\"b c\" ", u"\"\""};
+  for (const char16_t* kind : {ondrel::NoteDocument::kTypeName, ondrel::PasswordDocument::kTypeName}) {
+    CheckSearch(loaded, kind, broad);
+    CheckSearch(loaded, kind, narrow);
   }
 
   // Written unchanged, every block loads back byte for byte.
