@@ -29,11 +29,17 @@ std::size_t FindUnit(TextView text, char16_t unit, std::size_t from) {
 
 std::size_t FindText(TextView text, TextView pattern, std::size_t from) {
   if (pattern.empty()) return from <= text.size() ? from : TextView::npos;
+  if (from >= text.size()) return TextView::npos;
+  // A closing tag is looked for by its '/', which stands in the text far
+  // less often than '<' (every opening tag has one).
+  const std::size_t anchor = pattern.size() > 1 && pattern[0] == u'<' && pattern[1] == u'/' ? 1 : 0;
   for (;;) {
-    std::size_t at = FindUnit(text, pattern[0], from);
-    if (at == TextView::npos || text.size() - at < pattern.size()) return TextView::npos;
-    if (text.compare(at, pattern.size(), pattern) == 0) return at;
-    from = at + 1;
+    std::size_t found = FindUnit(text, pattern[anchor], from + anchor);
+    if (found == TextView::npos) return TextView::npos;
+    std::size_t start = found - anchor;
+    if (text.size() - start < pattern.size()) return TextView::npos;
+    if (text.compare(start, pattern.size(), pattern) == 0) return start;
+    from = start + 1;
   }
 }
 
