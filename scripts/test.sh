@@ -35,6 +35,9 @@ echo "== native tests"
 echo "== Windows tests under Wine"
 . "$ondrel_root/scripts/wine-env.sh"
 ondrel_wine_start
+# One process holds Wine's desktop for the whole run, so that no test's
+# first window starts a desktop process holding that test's output pipe.
+wine build/win/tests/support/wine_keepalive.exe </dev/null >/dev/null 2>&1 &
 (cd build/win && ctest --output-on-failure --timeout 600) | tee "$logs/win-ctest.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 ondrel_wine_stop

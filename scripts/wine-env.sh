@@ -35,6 +35,14 @@ ondrel_wine_start() {
   # A server already running in this prefix is fine.
   wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # With no window manager on the virtual display, Wine waits about 2 s for
+  # one whenever a window is hidden or destroyed, unless it manages and
+  # decorates the windows itself.
+  local value
+  for value in Managed Decorated; do
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f \
+      </dev/null >/dev/null 2>&1 || true
+  done
 }
 
 ondrel_wine_stop() {
