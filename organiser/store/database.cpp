@@ -95,7 +95,7 @@ bool Database::Load(const Text& path) {
     document->LoadFromText(block);
     auto handle = std::make_unique<DocumentHandle>();
     handle->document = std::move(document);
-    AppendDoubling(*documents_, handle.get());
+    documents_->Append(handle.get());
     handle.release();
     position = end;
   }
@@ -143,7 +143,7 @@ void Database::ListDocuments(PtrArray<Document>& result, const char16_t* kindNam
   for (const DocumentHandle* handle : *documents_) {
     Document* document = handle->document.get();
     if (kindName == nullptr || TextView(document->TypeName()) == TextView(kindName)) {
-      AppendDoubling(result, document);
+      result.Append(document);
     }
   }
 }

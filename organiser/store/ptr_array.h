@@ -75,17 +75,4 @@ class PtrArray {
   bool owns_;
 };
 
-// Appends item, first doubling the storage when it is full. For the long
-// runs of appends of the store (loading, listing, searching), where adding
-// 16 slots at a time would copy the array over and over; the array's own
-// rule still holds, since Append never finds it full.
-template <typename T>
-void AppendDoubling(PtrArray<T>& array, T* item) {
-  if (array.count() + 1 >= array.capacity()) {
-    const std::uint32_t capacity = array.capacity();
-    array.Grow(capacity < 16 ? 16 : (capacity > 0x7FFFFFFFu ? 0xFFFFFFFFu : capacity * 2));
-  }
-  array.Append(item);
-}
-
 }  // namespace ondrel

@@ -139,7 +139,7 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
       }
       matches = MatchesAllTerms(value, pairs[p]->terms);
     }
-    if (matches) AppendDoubling(result, document);
+    if (matches) result.Append(document);
   }
 }
 

@@ -49,23 +49,5 @@ TEST(PtrArrayTest, OwningArrayFreesItsItemsBorrowingOneDoesNot) {
   EXPECT_EQ(alive, 1);
 }
 
-TEST(PtrArrayTest, AppendDoublingGrowsGeometricallyAndKeepsTheNullSlot) {
-  PtrArray<int> array;
-  int value = 0;
-  std::uint32_t grows = 0;
-  std::uint32_t capacity = 0;
-  for (int i = 0; i < 5000; ++i) {
-    AppendDoubling(array, &value);
-    if (array.capacity() != capacity) {
-      EXPECT_TRUE(capacity == 0 || array.capacity() == 2 * capacity);
-      capacity = array.capacity();
-      ++grows;
-    }
-    ASSERT_EQ(array.slot(array.count()), nullptr);
-  }
-  EXPECT_EQ(array.count(), 5000u);
-  EXPECT_LE(grows, 10u);  // 16, 32, ..., 8192
-}
-
 }  // namespace
 }  // namespace ondrel
