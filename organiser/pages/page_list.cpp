@@ -18,6 +18,27 @@ constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
 // non-const pointer.
 wchar_t* ListText(Text& text) { return reinterpret_cast<wchar_t*>(&text[0]); }
 
+// Stops a list view from redrawing for as long as it lives. WM_SETREDRAW
+// also sets and clears the visible style, so a list that is hidden is left
+// alone.
+class ListRedrawPause {
+ public:
+  explicit ListRedrawPause(HWND list)
+      : list_((GetWindowLongW(list, GWL_STYLE) & WS_VISIBLE) != 0 ? list : nullptr) {
+    if (list_ != nullptr) SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  }
+  ~ListRedrawPause() {
+    if (list_ == nullptr) return;
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+  ListRedrawPause(const ListRedrawPause&) = delete;
+  ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+ private:
+  HWND list_;  // not owned
+};
+
 }  // namespace
 
 Text RecordPage::CellText(Document* document, const ColumnSpec& column) const {
@@ -51,8 +72,14 @@ void RecordPage::FillList() {
 }
 
 bool RecordPage::ListResults() {
-  for (std::uint32_t i = 0; i < results_->count(); ++i) {
-    InsertRow((*results_)[i], static_cast<int>(i));
+  {
+    // Thousands of rows go in at once: the list reserves room for them and
+    // neither draws nor rearranges itself until the last one is in.
+    ListRedrawPause pause(listView_);
+    SendMessageW(listView_, LVM_SETITEMCOUNT, results_->count(), LVSICF_NOINVALIDATEALL);
+    for (std::uint32_t i = 0; i < results_->count(); ++i) {
+      InsertRow((*results_)[i], static_cast<int>(i));
+    }
   }
   if (SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0) <= 0) return false;
   SelectRow(0);
