@@ -16,19 +16,13 @@ cmake --build build/win -j "$(nproc)" --target ondrel ondrel_language_file >/dev
 exe="$ondrel_root/build/win/dist/ondrel.exe"
 had_display=${DISPLAY:-}
 . "$ondrel_root/scripts/wine-env.sh"
-ondrel_wine_start || true  # a server already running in the prefix is fine
+ondrel_wine_start
 trap ondrel_wine_stop EXIT
 
 if [ -n "$had_display" ]; then
   wine "$exe" </dev/null
   exit $?
 fi
-
-# No window manager in Xvfb: let Wine draw the title bar and frame itself.
-for value in Managed Decorated; do
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f \
-    </dev/null >/dev/null 2>&1 || true
-done
 
 wine "$exe" </dev/null >/dev/null 2>&1 &
 program=$!
