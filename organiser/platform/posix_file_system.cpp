@@ -81,28 +81,68 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// Reads the open file fd to its end. reserve(byteCount, keptBytes) gives
+// storage for byteCount bytes that keeps the first keptBytes read so far.
+// The first request is one byte more than the file's size, so the read that
+// finds the end needs no larger buffer; reading goes on past the size in
+// case the file grew meanwhile. False on a read error.
+template <typename Reserve>
+bool ReadToEnd(int fd, std::size_t expectedSize, Reserve reserve, std::size_t& filled) {
+  std::size_t capacity = expectedSize + 1;
+  unsigned char* storage = reserve(capacity, 0);
+  filled = 0;
+  for (;;) {
+    if (filled == capacity) {
+      capacity += 1 << 16;
+      storage = reserve(capacity, filled);
+    }
+    ssize_t got = ::read(fd, storage + filled, capacity - filled);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) return true;
+    filled += static_cast<std::size_t>(got);
+  }
+}
+
+// Opens path for reading when it names a regular file; size receives its
+// size.
+FileDescriptor OpenRegularFile(const Text& path, std::size_t& size) {
+  FileDescriptor fd(::open(Utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return fd;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return FileDescriptor();
+  size = static_cast<std::size_t>(info.st_size);
+  return fd;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
-    FileDescriptor fd(::open(Utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC));
+    std::size_t size = 0;
+    FileDescriptor fd = OpenRegularFile(path, size);
     if (!fd.valid()) return false;
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    // One read into a buffer of the file's size; reading goes on to the
-    // end in case the file grew meanwhile.
     std::size_t filled = 0;
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    for (;;) {
-      if (filled == bytes.size()) bytes.resize(bytes.size() + (1 << 16));
-      ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      if (got == 0) break;
-      filled += static_cast<std::size_t>(got);
-    }
+    auto reserve = [&bytes](std::size_t byteCount, std::size_t) {
+      bytes.resize(byteCount);
+      return bytes.data();
+    };
+    if (!ReadToEnd(fd.get(), size, reserve, filled)) return false;
     bytes.resize(filled);
+    return true;
+  }
+
+  bool ReadAllUnits(const Text& path, FileUnits& units) override {
+    std::size_t size = 0;
+    FileDescriptor fd = OpenRegularFile(path, size);
+    if (!fd.valid()) return false;
+    std::size_t filled = 0;
+    auto reserve = [&units](std::size_t byteCount, std::size_t keptBytes) {
+      return units.ReserveBytes(byteCount, keptBytes);
+    };
+    if (!ReadToEnd(fd.get(), size, reserve, filled)) return false;
+    units.FinishBytes(filled);
     return true;
   }
 

@@ -83,28 +83,73 @@ bool IsPassingRefusal(DWORD error) {
          error == ERROR_LOCK_VIOLATION;
 }
 
+// Reads the open file to its end. reserve(byteCount, keptBytes) gives
+// storage for byteCount bytes that keeps the first keptBytes read so far.
+// The first request is one byte more than the file's size, so the read that
+// finds the end needs no larger buffer; reading goes on past the size in
+// case the file grew meanwhile. False on a read error.
+template <typename Reserve>
+bool ReadToEnd(HANDLE file, std::size_t expectedSize, Reserve reserve, std::size_t& filled) {
+  std::size_t capacity = expectedSize + 1;
+  unsigned char* storage = reserve(capacity, 0);
+  filled = 0;
+  for (;;) {
+    if (filled == capacity) {
+      capacity += 1 << 16;
+      storage = reserve(capacity, filled);
+    }
+    std::size_t room = capacity - filled;
+    DWORD want = room > 0x10000000 ? 0x10000000 : static_cast<DWORD>(room);
+    DWORD got = 0;
+    if (!ReadFile(file, storage + filled, want, &got, nullptr)) return false;
+    if (got == 0) return true;
+    filled += got;
+  }
+}
+
+// Opens path for reading; size receives the file's size. Invalid when the
+// file cannot be opened or is too large for this process.
+FileHandle OpenForReading(const Text& path, std::size_t& size) {
+  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return file;
+  LARGE_INTEGER fileSize{};
+  if (!GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart < 0) return FileHandle();
+  // Leaves room for the byte past the end that the read asks for.
+  if (static_cast<unsigned long long>(fileSize.QuadPart) >= (std::size_t(-1) >> 1)) {
+    return FileHandle();
+  }
+  size = static_cast<std::size_t>(fileSize.QuadPart);
+  return file;
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
-    FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::size_t size = 0;
+    FileHandle file = OpenForReading(path, size);
     if (!file.valid()) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return false;
-    if (static_cast<unsigned long long>(size.QuadPart) > bytes.max_size()) return false;
     std::size_t filled = 0;
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    for (;;) {
-      if (filled == bytes.size()) bytes.resize(bytes.size() + (1 << 16));
-      std::size_t room = bytes.size() - filled;
-      DWORD want = room > 0x10000000 ? 0x10000000 : static_cast<DWORD>(room);
-      DWORD got = 0;
-      if (!ReadFile(file.get(), bytes.data() + filled, want, &got, nullptr)) return false;
-      if (got == 0) break;
-      filled += got;
-    }
+    auto reserve = [&bytes](std::size_t byteCount, std::size_t) {
+      bytes.resize(byteCount);
+      return bytes.data();
+    };
+    if (!ReadToEnd(file.get(), size, reserve, filled)) return false;
     bytes.resize(filled);
+    return true;
+  }
+
+  bool ReadAllUnits(const Text& path, FileUnits& units) override {
+    std::size_t size = 0;
+    FileHandle file = OpenForReading(path, size);
+    if (!file.valid()) return false;
+    std::size_t filled = 0;
+    auto reserve = [&units](std::size_t byteCount, std::size_t keptBytes) {
+      return units.ReserveBytes(byteCount, keptBytes);
+    };
+    if (!ReadToEnd(file.get(), size, reserve, filled)) return false;
+    units.FinishBytes(filled);
     return true;
   }
 

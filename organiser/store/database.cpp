@@ -61,19 +61,13 @@ bool Database::Load(const Text& path) {
   fileBehind_ = false;
   loadedBytesToBackUp_.clear();
 
-  std::vector<unsigned char> bytes;
-  if (!files_.ReadAll(path_, bytes)) return false;
+  FileUnits file;
+  if (!files_.ReadAllUnits(path_, file)) return false;
 
-  const bool hasByteOrderMark = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
-  const std::size_t start = hasByteOrderMark ? 2 : 0;
-  const bool hasOddByte = (bytes.size() - start) % 2 != 0;
-  const unsigned char oddByte = hasOddByte ? bytes.back() : 0;
-  const Text text = TextFromLittleEndian(bytes.data() + start, bytes.size() - start);
-  const TextView all(text);
-  // The text holds everything the bytes did; they are given back at once,
-  // which keeps the peak memory of a large load lower.
-  std::vector<unsigned char>().swap(bytes);
-  bool keepsEverything = !hasOddByte;
+  TextView all = file.units();
+  const bool hasByteOrderMark = !all.empty() && all.front() == u'\uFEFF';
+  if (hasByteOrderMark) all.remove_prefix(1);
+  bool keepsEverything = !file.hasOddByte();
 
   std::size_t position = 0;
   while (position < all.size()) {
@@ -105,7 +99,7 @@ bool Database::Load(const Text& path) {
     if (hasByteOrderMark) loadedBytesToBackUp_ = {0xFF, 0xFE};
     std::vector<unsigned char> body = LittleEndianBytes(all);
     loadedBytesToBackUp_.insert(loadedBytesToBackUp_.end(), body.begin(), body.end());
-    if (hasOddByte) loadedBytesToBackUp_.push_back(oddByte);
+    if (file.hasOddByte()) loadedBytesToBackUp_.push_back(file.oddByte());
   }
   return true;
 }

@@ -1,5 +1,7 @@
 #include "organiser/store/file_system.h"
 
+#include <cstring>
+
 namespace ondrel {
 namespace {
 
@@ -10,6 +12,15 @@ bool Abandon(FileSystem& files, const Text& temporaryPath) {
 }
 
 }  // namespace
+
+bool FileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
+  std::vector<unsigned char> bytes;
+  if (!ReadAll(path, bytes)) return false;
+  unsigned char* storage = units.ReserveBytes(bytes.size(), 0);
+  if (!bytes.empty()) std::memcpy(storage, bytes.data(), bytes.size());
+  units.FinishBytes(bytes.size());
+  return true;
+}
 
 bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
                          std::size_t size) {

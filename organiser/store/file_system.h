@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "organiser/store/file_units.h"
 #include "organiser/store/text.h"
 
 namespace ondrel {
@@ -31,6 +32,12 @@ class FileSystem {
   // Reads the whole file at path into bytes. False when the file cannot be
   // opened or read; bytes is then unspecified.
   virtual bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) = 0;
+
+  // Reads the whole file at path as UTF-16LE code units. False when the
+  // file cannot be opened or read; units is then unspecified. This one goes
+  // through ReadAll and copies; a platform's files read straight into the
+  // units instead, which a large database needs.
+  virtual bool ReadAllUnits(const Text& path, FileUnits& units);
 
   // Creates the file at path for writing, truncating an existing one.
   // Null on failure.
