@@ -104,7 +104,14 @@ ElementWalker::ElementWalker(TextView text, const TextView* openTags, const Text
       // Every occurrence of an opening tag starts at a '<': visiting each '<'
       // once finds the first occurrence of every tag.
       at_(FindUnit(text, u'<')) {
-  for (std::size_t i = 0; i < count; ++i) values[i].reset();
+  for (std::size_t i = 0; i < count; ++i) {
+    values[i].reset();
+    const TextView tag = openTags[i];
+    if (tag.size() > 1 && tag[0] == u'<' && tag[1] == u'/') someTagOpensWithSlash_ = true;
+    for (std::size_t j = 0; j < count; ++j) {
+      if (j != i && openTags[j].substr(0, tag.size()) == tag) oneTagPerPlace_ = false;
+    }
+  }
 }
 
 const std::optional<TextView>& ElementWalker::Value(std::size_t index) {
@@ -117,25 +124,34 @@ void ElementWalker::FindAll() {
 }
 
 void ElementWalker::Step() {
+  const TextView text = text_;
+  const std::size_t at = at_;
   // The next '<' is both where the walk goes on and, for a value written
   // here, where the value's closing tag stands.
-  const std::size_t next = FindUnit(text_, u'<', at_ + 1);
-  for (std::size_t i = 0; i < count_; ++i) {
+  const std::size_t next = FindUnit(text, u'<', at + 1);
+  at_ = next;
+  const std::size_t rest = text.size() - at;
+  const char16_t second = rest > 1 ? text[at + 1] : u'\0';
+  if (second == u'/' && !someTagOpensWithSlash_) return;
+  for (std::size_t k = 0; k < count_; ++k) {
+    const std::size_t i = expected_ + k < count_ ? expected_ + k : expected_ + k - count_;
     const TextView tag = openTags_[i];
     // Tags differ in their second unit far more often than not: test it
     // before comparing the whole tag.
-    if (values_[i] || text_.size() - at_ < tag.size() ||
-        (tag.size() > 1 && text_[at_ + 1] != tag[1]) ||
-        text_.compare(at_, tag.size(), tag) != 0) {
+    if (values_[i] || rest < tag.size() || (tag.size() > 1 && second != tag[1]) ||
+        text.compare(at, tag.size(), tag) != 0) {
       continue;
     }
-    const std::size_t valueStart = at_ + tag.size();
+    const std::size_t valueStart = at + tag.size();
     const std::size_t firstLess =
-        next == TextView::npos || next >= valueStart ? next : FindUnit(text_, u'<', valueStart);
-    values_[i] = ValueAt(text_, valueStart, firstLess, closeTags_[i]);
+        next == TextView::npos || next >= valueStart ? next : FindUnit(text, u'<', valueStart);
+    values_[i] = ValueAt(text, valueStart, firstLess, closeTags_[i]);
     --missing_;
+    if (oneTagPerPlace_) {
+      expected_ = i + 1 < count_ ? i + 1 : 0;
+      return;
+    }
   }
-  at_ = next;
 }
 
 TextField DecodeField(const std::optional<TextView>& raw) {

@@ -54,6 +54,15 @@ class ElementWalker {
   std::optional<TextView>* values_;
   std::size_t missing_;
   std::size_t at_;
+  // The element after the one found last: written blocks hold their
+  // elements in the order asked for, so it is tried first.
+  std::size_t expected_ = 0;
+  // True when no two opening tags can both start at one place (none is a
+  // prefix of another), so the first tag found there ends the look.
+  bool oneTagPerPlace_ = true;
+  // True when some opening tag starts with "</"; otherwise a closing tag
+  // is passed over without looking at the opening tags.
+  bool someTagOpensWithSlash_ = false;
 };
 
 // Decodes a raw value into a field; a missing value gives no value.

@@ -3,12 +3,27 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <emmintrin.h>
+#define ONDREL_SCAN_SSE2 1
+#endif
+
 namespace ondrel {
 
 std::size_t FindUnit(TextView text, char16_t unit, std::size_t from) {
   const char16_t* data = text.data();
   const std::size_t size = text.size();
   std::size_t i = from;
+#ifdef ONDREL_SCAN_SSE2
+  // Eight units per compare where the processor has SSE2 (every x86-64):
+  // the byte mask of equal lanes gives the position at once.
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
+  for (; i + 8 <= size; i += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+  }
+#endif
   // Four units in one 64-bit word: a lane equal to unit becomes zero after
   // the XOR, and the classic zero-lane test finds it (it has no false
   // positives when no lane is zero, so the unit is within these four).
