@@ -17,10 +17,12 @@ struct KindTags {
   Text close[kMaxElements];
   TextView openViews[kMaxElements];
   TextView closeViews[kMaxElements];
+  std::unique_ptr<ElementTags> elements;  // over the views above
 };
 
-KindTags MakeTags(const KindLayout& layout) {
-  KindTags tags;
+std::unique_ptr<KindTags> MakeTags(const KindLayout& layout) {
+  auto made = std::make_unique<KindTags>();
+  KindTags& tags = *made;
   auto add = [&tags](TextView name) {
     std::size_t i = tags.count++;
     tags.open[i] = u"<" + Text(name) + u">";
@@ -35,7 +37,8 @@ KindTags MakeTags(const KindLayout& layout) {
     tags.openViews[i] = tags.open[i];
     tags.closeViews[i] = tags.close[i];
   }
-  return tags;
+  tags.elements = std::make_unique<ElementTags>(tags.openViews, tags.closeViews, tags.count);
+  return made;
 }
 
 const char16_t* const kNoteFields[] = {u"Subject", u"Body", u"Keywords"};
@@ -65,12 +68,13 @@ const KindLayout kPhoneLayout = {PhoneDocument::kTypeName, PhoneDocument::kField
                                  kPhoneFields, kPhoneOrder};
 
 const KindTags& TagsOf(const KindLayout& layout) {
-  static const KindTags note = MakeTags(kNoteLayout);
-  static const KindTags password = MakeTags(kPasswordLayout);
-  static const KindTags phone = MakeTags(kPhoneLayout);
-  if (&layout == &kNoteLayout) return note;
-  if (&layout == &kPasswordLayout) return password;
-  return phone;
+  // Made once and kept for the whole run: the views point into the texts.
+  static const std::unique_ptr<KindTags> note = MakeTags(kNoteLayout);
+  static const std::unique_ptr<KindTags> password = MakeTags(kPasswordLayout);
+  static const std::unique_ptr<KindTags> phone = MakeTags(kPhoneLayout);
+  if (&layout == &kNoteLayout) return *note;
+  if (&layout == &kPasswordLayout) return *password;
+  return *phone;
 }
 
 }  // namespace
@@ -96,7 +100,7 @@ void FieldedDocument::Serialize() {
 void FieldedDocument::Parse() {
   const KindTags& tags = TagsOf(layout_);
   std::optional<TextView> raw[kMaxElements];
-  FindRawValues(StoredText(), tags.openViews, tags.closeViews, tags.count, raw);
+  FindRawValues(StoredText(), *tags.elements, raw);
   SetStamps(DecodeField(raw[0]), DecodeField(raw[1]));
   for (std::size_t i = 0; i < layout_.fieldCount; ++i) {
     fields_[layout_.writtenOrder[i]] = DecodeField(raw[kStampCount + i]);

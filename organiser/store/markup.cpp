@@ -88,30 +88,31 @@ std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView c
   return ValueAt(text, valueStart, FindUnit(text, u'<', valueStart), closeTag);
 }
 
-void FindRawValues(TextView text, const TextView* openTags, const TextView* closeTags,
-                   std::size_t count, std::optional<TextView>* values) {
-  ElementWalker(text, openTags, closeTags, count, values).FindAll();
-}
-
-ElementWalker::ElementWalker(TextView text, const TextView* openTags, const TextView* closeTags,
-                             std::size_t count, std::optional<TextView>* values)
-    : text_(text),
-      openTags_(openTags),
-      closeTags_(closeTags),
-      count_(count),
-      values_(values),
-      missing_(count),
-      // Every occurrence of an opening tag starts at a '<': visiting each '<'
-      // once finds the first occurrence of every tag.
-      at_(FindUnit(text, u'<')) {
+ElementTags::ElementTags(const TextView* openTags, const TextView* closeTags, std::size_t count)
+    : openTags_(openTags), closeTags_(closeTags), count_(count) {
   for (std::size_t i = 0; i < count; ++i) {
-    values[i].reset();
     const TextView tag = openTags[i];
     if (tag.size() > 1 && tag[0] == u'<' && tag[1] == u'/') someTagOpensWithSlash_ = true;
     for (std::size_t j = 0; j < count; ++j) {
       if (j != i && openTags[j].substr(0, tag.size()) == tag) oneTagPerPlace_ = false;
     }
   }
+}
+
+void FindRawValues(TextView text, const ElementTags& tags, std::optional<TextView>* values) {
+  ElementWalker(text, tags, values).FindAll();
+}
+
+ElementWalker::ElementWalker(TextView text, const ElementTags& tags,
+                             std::optional<TextView>* values)
+    : text_(text),
+      tags_(tags),
+      values_(values),
+      missing_(tags.count()),
+      // Every occurrence of an opening tag starts at a '<': visiting each '<'
+      // once finds the first occurrence of every tag.
+      at_(FindUnit(text, u'<')) {
+  for (std::size_t i = 0; i < tags.count(); ++i) values[i].reset();
 }
 
 const std::optional<TextView>& ElementWalker::Value(std::size_t index) {
@@ -126,16 +127,17 @@ void ElementWalker::FindAll() {
 void ElementWalker::Step() {
   const TextView text = text_;
   const std::size_t at = at_;
+  const std::size_t count = tags_.count();
   // The next '<' is both where the walk goes on and, for a value written
   // here, where the value's closing tag stands.
   const std::size_t next = FindUnit(text, u'<', at + 1);
   at_ = next;
   const std::size_t rest = text.size() - at;
   const char16_t second = rest > 1 ? text[at + 1] : u'\0';
-  if (second == u'/' && !someTagOpensWithSlash_) return;
-  for (std::size_t k = 0; k < count_; ++k) {
-    const std::size_t i = expected_ + k < count_ ? expected_ + k : expected_ + k - count_;
-    const TextView tag = openTags_[i];
+  if (second == u'/' && !tags_.someTagOpensWithSlash()) return;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = expected_ + k < count ? expected_ + k : expected_ + k - count;
+    const TextView tag = tags_.open(i);
     // Tags differ in their second unit far more often than not: test it
     // before comparing the whole tag.
     if (values_[i] || rest < tag.size() || (tag.size() > 1 && second != tag[1]) ||
@@ -145,10 +147,10 @@ void ElementWalker::Step() {
     const std::size_t valueStart = at + tag.size();
     const std::size_t firstLess =
         next == TextView::npos || next >= valueStart ? next : FindUnit(text, u'<', valueStart);
-    values_[i] = ValueAt(text, valueStart, firstLess, closeTags_[i]);
+    values_[i] = ValueAt(text, valueStart, firstLess, tags_.close(i));
     --missing_;
-    if (oneTagPerPlace_) {
-      expected_ = i + 1 < count_ ? i + 1 : 0;
+    if (tags_.oneTagPerPlace()) {
+      expected_ = i + 1 < count ? i + 1 : 0;
       return;
     }
   }

@@ -25,18 +25,43 @@ void DecodeInto(Text& decoded, TextView stored);
 // never holds a raw '<'. None when openTag does not occur.
 std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView closeTag);
 
-// The same for several elements in one pass over text: values[i] receives
-// what FindRawValue(text, openTags[i], closeTags[i]) would give.
-void FindRawValues(TextView text, const TextView* openTags, const TextView* closeTags,
-                   std::size_t count, std::optional<TextView>* values);
+// Several elements looked for together, with what a walk may assume about
+// their opening tags, worked out once for the many texts it walks. The
+// arrays are not owned and must outlive the set.
+class ElementTags {
+ public:
+  ElementTags(const TextView* openTags, const TextView* closeTags, std::size_t count);
+
+  std::size_t count() const { return count_; }
+  TextView open(std::size_t index) const { return openTags_[index]; }
+  TextView close(std::size_t index) const { return closeTags_[index]; }
+  // True when no two opening tags can both start at one place (none is a
+  // prefix of another, none is given twice), so the first tag found at a
+  // place is the only one there.
+  bool oneTagPerPlace() const { return oneTagPerPlace_; }
+  // True when some opening tag starts with "</"; otherwise a walk passes
+  // closing tags without comparing.
+  bool someTagOpensWithSlash() const { return someTagOpensWithSlash_; }
+
+ private:
+  const TextView* openTags_;
+  const TextView* closeTags_;
+  std::size_t count_;
+  bool oneTagPerPlace_ = true;
+  bool someTagOpensWithSlash_ = false;
+};
+
+// The same as FindRawValue for several elements in one pass over text:
+// values[i] receives what FindRawValue(text, tags.open(i), tags.close(i))
+// would give.
+void FindRawValues(TextView text, const ElementTags& tags, std::optional<TextView>* values);
 
 // FindRawValues done lazily: the walk over the tags of text goes only as far
 // as the elements asked for so far, so a search that rejects a document on
-// its first field never walks the rest. The arrays are not owned.
+// its first field never walks the rest. tags and values are not owned.
 class ElementWalker {
  public:
-  ElementWalker(TextView text, const TextView* openTags, const TextView* closeTags,
-                std::size_t count, std::optional<TextView>* values);
+  ElementWalker(TextView text, const ElementTags& tags, std::optional<TextView>* values);
 
   // The raw value of element index, as FindRawValue would give it.
   const std::optional<TextView>& Value(std::size_t index);
@@ -48,21 +73,13 @@ class ElementWalker {
   void Step();
 
   TextView text_;
-  const TextView* openTags_;
-  const TextView* closeTags_;
-  std::size_t count_;
+  const ElementTags& tags_;
   std::optional<TextView>* values_;
   std::size_t missing_;
   std::size_t at_;
   // The element after the one found last: written blocks hold their
   // elements in the order asked for, so it is tried first.
   std::size_t expected_ = 0;
-  // True when no two opening tags can both start at one place (none is a
-  // prefix of another), so the first tag found there ends the look.
-  bool oneTagPerPlace_ = true;
-  // True when some opening tag starts with "</"; otherwise a closing tag
-  // is passed over without looking at the opening tags.
-  bool someTagOpensWithSlash_ = false;
 };
 
 // Decodes a raw value into a field; a missing value gives no value.

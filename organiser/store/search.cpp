@@ -121,6 +121,7 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
     openTags.push_back(pair->openTag);
     closeTags.push_back(pair->closeTag);
   }
+  const ElementTags elements(openTags.data(), closeTags.data(), pairs.size());
   std::vector<std::optional<TextView>> values(pairs.size());
   Text decoded;  // reused: values are decoded only when they hold a '&'
   for (std::uint32_t d = 0; d < DocumentCount(); ++d) {
@@ -128,8 +129,7 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
     if (TextView(document->TypeName()) != kind) continue;
     const std::int32_t day = document->DayNumber();
     if (day < fromKey || day > toKey) continue;
-    ElementWalker walker(document->StoredText(), openTags.data(), closeTags.data(), pairs.size(),
-                         values.data());
+    ElementWalker walker(document->StoredText(), elements, values.data());
     bool matches = true;
     for (std::size_t p = 0; p < pairs.size() && matches; ++p) {
       std::optional<TextView> value = walker.Value(p);
