@@ -92,7 +92,7 @@ ElementTags::ElementTags(const TextView* openTags, const TextView* closeTags, st
     : openTags_(openTags), closeTags_(closeTags), count_(count) {
   for (std::size_t i = 0; i < count; ++i) {
     const TextView tag = openTags[i];
-    if (tag.size() > 1 && tag[0] == u'<' && tag[1] == u'/') someTagOpensWithSlash_ = true;
+    if (tag.size() < 2 || tag[1] == u'/') someTagOpensWithSlash_ = true;
     for (std::size_t j = 0; j < count; ++j) {
       if (j != i && openTags[j].substr(0, tag.size()) == tag) oneTagPerPlace_ = false;
     }

@@ -26,8 +26,9 @@ void DecodeInto(Text& decoded, TextView stored);
 std::optional<TextView> FindRawValue(TextView text, TextView openTag, TextView closeTag);
 
 // Several elements looked for together, with what a walk may assume about
-// their opening tags, worked out once for the many texts it walks. The
-// arrays are not owned and must outlive the set.
+// their opening tags, worked out once for the many texts it walks. Every
+// opening tag starts with '<'. The arrays are not owned and must outlive
+// the set.
 class ElementTags {
  public:
   ElementTags(const TextView* openTags, const TextView* closeTags, std::size_t count);
@@ -39,8 +40,9 @@ class ElementTags {
   // prefix of another, none is given twice), so the first tag found at a
   // place is the only one there.
   bool oneTagPerPlace() const { return oneTagPerPlace_; }
-  // True when some opening tag starts with "</"; otherwise a walk passes
-  // closing tags without comparing.
+  // True when some opening tag could start where a closing tag does (it
+  // starts with "</" or is a lone '<'); otherwise a walk passes closing tags
+  // without comparing.
   bool someTagOpensWithSlash() const { return someTagOpensWithSlash_; }
 
  private:

@@ -58,6 +58,60 @@ TEST_F(PlatformFileSystemTest, ReplaceRefusedByAFolderLeavesItAndRemovesTheTempo
   EXPECT_FALSE(folder_.Exists("ondrel.db.tmp"));
 }
 
+// The database is read straight into code units: sizes around the end of
+// the expected buffer, odd sizes and a large file must all come back whole.
+TEST_F(PlatformFileSystemTest, ReadsWholeFilesAsLittleEndianUnits) {
+  std::vector<Bytes> files = {{}, {0x3C}, {0x3C, 0x00}, {0xFF, 0xFE, 0x3C, 0x00, 0xAC}};
+  Bytes large((1 << 20) + 3);
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<unsigned char>(i * 13);
+  files.push_back(large);
+  const Text path = folder_.File("units.bin");
+  for (const Bytes& bytes : files) {
+    ASSERT_TRUE(WriteFileAtomically(*files_, path, bytes.data(), bytes.size()));
+    FileUnits read;
+    ASSERT_TRUE(files_->ReadAllUnits(path, read));
+    Text expected;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      expected.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+    }
+    ASSERT_EQ(Text(read.units()), expected) << bytes.size() << " bytes";
+    ASSERT_EQ(read.hasOddByte(), bytes.size() % 2 != 0) << bytes.size() << " bytes";
+    if (read.hasOddByte()) {
+      EXPECT_EQ(read.oddByte(), bytes.back());
+    }
+  }
+  FileUnits read;
+  EXPECT_FALSE(files_->ReadAllUnits(folder_.File("missing"), read));
+  EXPECT_FALSE(files_->ReadAllUnits(folder_.path().u16string(), read));
+}
+
+// A file with a byte-order mark and an odd last byte loads its documents,
+// and the first save keeps the file as it was read, byte for byte, in the
+// backup.
+TEST_F(PlatformFileSystemTest, AnUnkeepableFileIsBackedUpByteForByte) {
+  const Text block =
+      u"<Document><DocumentType>NoteDocument</DocumentType><Subject>\u00DCbung</Subject>"
+      u"</Document>";
+  Bytes bytes = {0xFF, 0xFE};
+  for (char16_t unit : u"<Database>" + block + u"</Database>") {
+    bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
+    bytes.push_back(static_cast<unsigned char>(unit >> 8));
+  }
+  bytes.push_back(0x7A);
+  const Text path = folder_.File("ondrel.db");
+  ASSERT_TRUE(WriteFileAtomically(*files_, path, bytes.data(), bytes.size()));
+
+  FixedClock clock({2024, 3, 5, 9, 7});
+  Database database(*files_, clock);
+  ASSERT_TRUE(database.Load(path));
+  ASSERT_EQ(database.DocumentCount(), 1u);
+  EXPECT_EQ(Text(database.DocumentAt(0)->StoredText()), block);
+  ASSERT_TRUE(database.Save(nullptr));
+  Bytes backup;
+  ASSERT_TRUE(files_->ReadAll(path + u".bak", backup));
+  EXPECT_EQ(backup, bytes);
+}
+
 TEST_F(PlatformFileSystemTest, AStoreSavesAndReloadsThroughThePlatformFiles) {
   FixedClock clock({2024, 3, 5, 9, 7});
   const Text path = folder_.File("ondrel.db");

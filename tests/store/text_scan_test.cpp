@@ -7,7 +7,7 @@
 namespace ondrel {
 namespace {
 
-// The four-unit scans must answer exactly as the standard find does, at
+// The wide scans (eight or four units per step) must answer exactly as the standard find does, at
 // every start position, for units at every offset within a word and for
 // neighbours that differ from the unit by one bit.
 TEST(TextScanTest, AgreesWithTheStandardFindEverywhere) {
@@ -17,7 +17,7 @@ TEST(TextScanTest, AgreesWithTheStandardFindEverywhere) {
   std::uniform_int_distribution<std::size_t> pick(0, std::size(alphabet) - 1);
   const TextView patterns[] = {u"<", u"&", u"</D", u"<a>", u"", u"\xFFFF\x803C"};
   for (int round = 0; round < 300; ++round) {
-    Text text(round % 37, u'x');
+    Text text(round % 71, u'x');
     for (char16_t& unit : text) unit = alphabet[pick(random)];
     for (std::size_t from = 0; from <= text.size() + 1; ++from) {
       for (char16_t unit : alphabet) {
