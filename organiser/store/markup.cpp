@@ -1,5 +1,7 @@
 #include "organiser/store/markup.h"
 
+#include <cstring>
+
 #include "organiser/store/text_scan.h"
 
 namespace ondrel {
@@ -141,7 +143,7 @@ void ElementWalker::Step() {
     // Tags differ in their second unit far more often than not: test it
     // before comparing the whole tag.
     if (values_[i] || rest < tag.size() || (tag.size() > 1 && second != tag[1]) ||
-        text.compare(at, tag.size(), tag) != 0) {
+        std::memcmp(text.data() + at, tag.data(), tag.size() * sizeof(char16_t)) != 0) {
       continue;
     }
     const std::size_t valueStart = at + tag.size();
