@@ -1,6 +1,6 @@
 #pragma once
-// UTF-16 little-endian file bytes to and from code units, the same on any
-// host byte order.
+// Code units to UTF-16 little-endian file bytes, the same on any host byte
+// order (file_units.h reads such bytes back into units).
 
 #include <cstddef>
 #include <vector>
@@ -8,9 +8,6 @@
 #include "organiser/store/text.h"
 
 namespace ondrel {
-
-// Code units of little-endian bytes; a last odd byte is left out.
-Text TextFromLittleEndian(const unsigned char* bytes, std::size_t size);
 
 // Little-endian bytes of text.
 std::vector<unsigned char> LittleEndianBytes(TextView text);
