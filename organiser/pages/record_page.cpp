@@ -54,17 +54,18 @@ void RecordPage::CreateControls() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   controls_.assign(description_.controls.size(), nullptr);
   for (std::size_t slot = 0; slot < description_.controls.size(); ++slot) {
-    const ControlSpec& spec = description_.controls[slot];
+    const ControlSpec& control = description_.controls[slot];
     const char16_t* text = nullptr;
-    switch (spec.text.source) {
+    switch (control.text.source) {
       case ControlText::Source::kNone: break;
-      case ControlText::Source::kPageSection: text = PageText(spec.text.value); break;
-      case ControlText::Source::kMainWindow: text = MainText(spec.text.value); break;
-      case ControlText::Source::kLiteral: text = spec.text.value; break;
+      case ControlText::Source::kPageSection: text = PageText(control.text.value); break;
+      case ControlText::Source::kMainWindow: text = MainText(control.text.value); break;
+      case ControlText::Source::kLiteral: text = control.text.value; break;
     }
     controls_[slot] = CreateWindowExW(
-        spec.exStyle, spec.className, text != nullptr ? AsWide(text) : L"", spec.style, 0, 0, 0, 0,
-        parentWindow_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        control.exStyle, control.className, text != nullptr ? AsWide(text) : L"", control.style,
+        0, 0, 0, 0, parentWindow_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+        instance, nullptr);
   }
   listView_ = controls_[description_.listViewSlot];
   SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
