@@ -81,29 +81,14 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Reads the open file fd to its end. reserve(byteCount, keptBytes) gives
-// storage for byteCount bytes that keeps the first keptBytes read so far.
-// The first request is one byte more than the file's size, so the read that
-// finds the end needs no larger buffer; reading goes on past the size in
-// case the file grew meanwhile. False on a read error.
-template <typename Reserve>
-bool ReadToEnd(int fd, std::size_t expectedSize, Reserve reserve, std::size_t& filled) {
-  std::size_t capacity = expectedSize + 1;
-  unsigned char* storage = reserve(capacity, 0);
-  filled = 0;
-  for (;;) {
-    if (filled == capacity) {
-      capacity += 1 << 16;
-      storage = reserve(capacity, filled);
+// One read(2) on fd, repeated when a signal interrupts it.
+ReadChunk ChunkReader(int fd) {
+  return [fd](unsigned char* storage, std::size_t room) -> long long {
+    for (;;) {
+      ssize_t got = ::read(fd, storage, room);
+      if (got >= 0 || errno != EINTR) return got;
     }
-    ssize_t got = ::read(fd, storage + filled, capacity - filled);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) return true;
-    filled += static_cast<std::size_t>(got);
-  }
+  };
 }
 
 // Opens path for reading when it names a regular file; size receives its
@@ -122,28 +107,13 @@ class PosixFileSystem final : public FileSystem {
   bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
     std::size_t size = 0;
     FileDescriptor fd = OpenRegularFile(path, size);
-    if (!fd.valid()) return false;
-    std::size_t filled = 0;
-    auto reserve = [&bytes](std::size_t byteCount, std::size_t) {
-      bytes.resize(byteCount);
-      return bytes.data();
-    };
-    if (!ReadToEnd(fd.get(), size, reserve, filled)) return false;
-    bytes.resize(filled);
-    return true;
+    return fd.valid() && ReadOpenFile(size, ChunkReader(fd.get()), bytes);
   }
 
   bool ReadAllUnits(const Text& path, FileUnits& units) override {
     std::size_t size = 0;
     FileDescriptor fd = OpenRegularFile(path, size);
-    if (!fd.valid()) return false;
-    std::size_t filled = 0;
-    auto reserve = [&units](std::size_t byteCount, std::size_t keptBytes) {
-      return units.ReserveBytes(byteCount, keptBytes);
-    };
-    if (!ReadToEnd(fd.get(), size, reserve, filled)) return false;
-    units.FinishBytes(filled);
-    return true;
+    return fd.valid() && ReadOpenFile(size, ChunkReader(fd.get()), units);
   }
 
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {

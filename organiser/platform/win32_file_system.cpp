@@ -83,28 +83,14 @@ bool IsPassingRefusal(DWORD error) {
          error == ERROR_LOCK_VIOLATION;
 }
 
-// Reads the open file to its end. reserve(byteCount, keptBytes) gives
-// storage for byteCount bytes that keeps the first keptBytes read so far.
-// The first request is one byte more than the file's size, so the read that
-// finds the end needs no larger buffer; reading goes on past the size in
-// case the file grew meanwhile. False on a read error.
-template <typename Reserve>
-bool ReadToEnd(HANDLE file, std::size_t expectedSize, Reserve reserve, std::size_t& filled) {
-  std::size_t capacity = expectedSize + 1;
-  unsigned char* storage = reserve(capacity, 0);
-  filled = 0;
-  for (;;) {
-    if (filled == capacity) {
-      capacity += 1 << 16;
-      storage = reserve(capacity, filled);
-    }
-    std::size_t room = capacity - filled;
+// One ReadFile on file, at most 256 MB at a time.
+ReadChunk ChunkReader(HANDLE file) {
+  return [file](unsigned char* storage, std::size_t room) -> long long {
     DWORD want = room > 0x10000000 ? 0x10000000 : static_cast<DWORD>(room);
     DWORD got = 0;
-    if (!ReadFile(file, storage + filled, want, &got, nullptr)) return false;
-    if (got == 0) return true;
-    filled += got;
-  }
+    if (!ReadFile(file, storage, want, &got, nullptr)) return -1;
+    return got;
+  };
 }
 
 // Opens path for reading; size receives the file's size. Invalid when the
@@ -129,28 +115,13 @@ class Win32FileSystem final : public FileSystem {
   bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
     std::size_t size = 0;
     FileHandle file = OpenForReading(path, size);
-    if (!file.valid()) return false;
-    std::size_t filled = 0;
-    auto reserve = [&bytes](std::size_t byteCount, std::size_t) {
-      bytes.resize(byteCount);
-      return bytes.data();
-    };
-    if (!ReadToEnd(file.get(), size, reserve, filled)) return false;
-    bytes.resize(filled);
-    return true;
+    return file.valid() && ReadOpenFile(size, ChunkReader(file.get()), bytes);
   }
 
   bool ReadAllUnits(const Text& path, FileUnits& units) override {
     std::size_t size = 0;
     FileHandle file = OpenForReading(path, size);
-    if (!file.valid()) return false;
-    std::size_t filled = 0;
-    auto reserve = [&units](std::size_t byteCount, std::size_t keptBytes) {
-      return units.ReserveBytes(byteCount, keptBytes);
-    };
-    if (!ReadToEnd(file.get(), size, reserve, filled)) return false;
-    units.FinishBytes(filled);
-    return true;
+    return file.valid() && ReadOpenFile(size, ChunkReader(file.get()), units);
   }
 
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {

@@ -11,7 +11,49 @@ bool Abandon(FileSystem& files, const Text& temporaryPath) {
   return false;
 }
 
+// reserve(byteCount, keptBytes) gives storage for byteCount bytes that keeps
+// the first keptBytes read so far.
+bool ReadToEnd(std::size_t expectedSize, const ReadChunk& readChunk,
+               const std::function<unsigned char*(std::size_t, std::size_t)>& reserve,
+               std::size_t& filled) {
+  std::size_t capacity = expectedSize + 1;
+  unsigned char* storage = reserve(capacity, 0);
+  filled = 0;
+  for (;;) {
+    if (filled == capacity) {
+      capacity += 1 << 16;
+      storage = reserve(capacity, filled);
+    }
+    const long long got = readChunk(storage + filled, capacity - filled);
+    if (got < 0) return false;
+    if (got == 0) return true;
+    filled += static_cast<std::size_t>(got);
+  }
+}
+
 }  // namespace
+
+bool ReadOpenFile(std::size_t expectedSize, const ReadChunk& readChunk,
+                  std::vector<unsigned char>& bytes) {
+  std::size_t filled = 0;
+  auto reserve = [&bytes](std::size_t byteCount, std::size_t) {
+    bytes.resize(byteCount);
+    return bytes.data();
+  };
+  if (!ReadToEnd(expectedSize, readChunk, reserve, filled)) return false;
+  bytes.resize(filled);
+  return true;
+}
+
+bool ReadOpenFile(std::size_t expectedSize, const ReadChunk& readChunk, FileUnits& units) {
+  std::size_t filled = 0;
+  auto reserve = [&units](std::size_t byteCount, std::size_t keptBytes) {
+    return units.ReserveBytes(byteCount, keptBytes);
+  };
+  if (!ReadToEnd(expectedSize, readChunk, reserve, filled)) return false;
+  units.FinishBytes(filled);
+  return true;
+}
 
 bool FileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
   std::vector<unsigned char> bytes;

@@ -52,6 +52,19 @@ class FileSystem {
   virtual bool Remove(const Text& path) = 0;
 };
 
+// One read from a file open for reading: fills at most room bytes at
+// storage; returns how many, 0 at the file's end, negative on an error.
+using ReadChunk = std::function<long long(unsigned char* storage, std::size_t room)>;
+
+// Reads an open file of expectedSize bytes to its end, into bytes or into
+// units. The first storage asked for is one byte more than expectedSize, so
+// the read that meets the end copies nothing; reading goes on past the size
+// in case the file grew meanwhile. False on a read error. For platform
+// file systems.
+bool ReadOpenFile(std::size_t expectedSize, const ReadChunk& readChunk,
+                  std::vector<unsigned char>& bytes);
+bool ReadOpenFile(std::size_t expectedSize, const ReadChunk& readChunk, FileUnits& units);
+
 // Writes data as the whole new content of the file at path without ever
 // leaving a truncated or half-written file there: the bytes go to a
 // temporary file in the same folder, are flushed to disk, and replace the
