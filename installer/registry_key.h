@@ -1,4 +1,5 @@
-// Move-only owner of an open registry key.
+// Move-only owner of an open registry key, shared by the installer and the
+// uninstaller (each compiles it into its own program).
 #pragma once
 
 #include <windows.h>
@@ -7,7 +8,7 @@
 #include <string>
 #include <utility>
 
-namespace ondrel::installer {
+namespace ondrel::setup {
 
 class RegistryKey {
  public:
@@ -80,4 +81,4 @@ class RegistryKey {
   HKEY key_ = nullptr;
 };
 
-}  // namespace ondrel::installer
+}  // namespace ondrel::setup

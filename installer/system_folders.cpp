@@ -8,6 +8,8 @@
 #include "registry_key.h"
 
 namespace ondrel::installer {
+
+using setup::RegistryKey;
 namespace {
 
 // Room given to the registry read of "ProgramFilesDir".

@@ -7,6 +7,8 @@
 
 namespace ondrel::installer {
 
+using setup::RegistryKey;
+
 void RegisterUninstall(const std::string& installationFolder) {
   const std::optional<std::string> uninstaller = JoinPath(installationFolder, kUninstallerFile);
   if (!uninstaller) return;

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
-#include "registry_key.h"
+#include "installer/registry_key.h"
 
 namespace ondrel::uninstall {
+
+using setup::RegistryKey;
 namespace {
 
 constexpr const char* kUninstallParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
