@@ -38,6 +38,13 @@ ondrel_wine_start() {
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
   fi
+  # Title-bar buttons are drawn with Marlett glyphs. The 64-bit loader does
+  # not find the fonts Debian's fonts-wine installs, and draws the letters
+  # "0", "1" and "r" instead; a copy inside the prefix is always found.
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
   # A server already running in this prefix is fine.
   wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
