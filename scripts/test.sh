@@ -43,21 +43,39 @@ if [ "$ondrel_wine_bits" = 64 ]; then
     { tail -n 60 "$logs/win64-build.log"; exit 1; }
 fi
 
+# Whatever ends the run (a failure, Ctrl+C, a kill), the running ctest, the
+# virtual display and the wineserver started below go with it.
+ctest_pid=
+stop_everything() {
+  [ -n "$ctest_pid" ] && kill "$ctest_pid" 2>/dev/null
+  ondrel_wine_stop
+}
+trap stop_everything EXIT
+trap 'echo "test run interrupted" >&2; exit 130' INT TERM
+
+# Runs ctest in folder $1 with the further options given, its output shown
+# and kept in file $2. It runs in the background and is waited for, so that
+# an interrupt is acted on at once rather than after the last test.
+run_ctest() {
+  local folder=$1 log=$2
+  shift 2
+  (cd "$folder" && exec ctest --output-on-failure --timeout 600 "$@") > >(tee "$log") 2>&1 &
+  ctest_pid=$!
+  wait "$ctest_pid"
+  local result=$?
+  ctest_pid=
+  return $result
+}
+
 echo "== native tests"
-(cd build/native && ctest -j "$jobs" --output-on-failure --timeout 600) | tee "$logs/native-ctest.log"
-[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+run_ctest build/native "$logs/native-ctest.log" -j "$jobs" || status=1
 
 echo "== Windows tests under Wine ($ondrel_wine_bits-bit)"
-# Whatever ends the run (a failure, Ctrl+C, a kill), the virtual display and
-# the wineserver it started go with it.
-trap ondrel_wine_stop EXIT
-trap 'exit 130' INT TERM
 ondrel_wine_start
 # One process holds Wine's desktop for the whole run, so that no test's
 # first window starts a desktop process holding that test's output pipe.
 wine "$ondrel_win_build/tests/support/wine_keepalive.exe" </dev/null >/dev/null 2>&1 &
-(cd "$ondrel_win_build" && ctest --output-on-failure --timeout 600) | tee "$logs/win-ctest.log"
-[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+run_ctest "$ondrel_win_build" "$logs/win-ctest.log" || status=1
 ondrel_wine_stop
 
 # One closing count over both runs, from ctest's own summaries.
@@ -65,7 +83,8 @@ count() { sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9
 passed=0; failed=0
 for log in "$logs/native-ctest.log" "$logs/win-ctest.log"; do
   read -r f t <<<"$(count "$log")"
-  if [ -z "${t:-}" ]; then status=1; continue; fi
+  # A run that ended without its summary counts as one failure.
+  if [ -z "${t:-}" ]; then echo "no test summary in $log" >&2; status=1; failed=$((failed + 1)); continue; fi
   failed=$((failed + f)); passed=$((passed + t - f))
 done
 echo
