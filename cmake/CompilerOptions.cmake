@@ -1,23 +1,28 @@
-# Warnings and sanitizers shared by every target of the project.
+# Warnings, sanitizers and Windows definitions shared by every target of the
+# project. They live on one INTERFACE target that ondrel_target_options links,
+# so that they reach our targets and nothing else (GoogleTest, benchmark).
 
 option(ONDREL_SANITIZE "Build the native tests with AddressSanitizer and UBSan" OFF)
 
-function(ondrel_target_options target)
-  target_compile_features(${target} PUBLIC cxx_std_17)
-  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
-      -Wno-missing-field-initializers)
-  endif()
-endfunction()
-
-if(ONDREL_SANITIZE AND NOT WIN32)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
-    -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
+add_library(ondrel_build_flags INTERFACE)
+target_compile_features(ondrel_build_flags INTERFACE cxx_std_17)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  target_compile_options(ondrel_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+    -Wno-missing-field-initializers)
 endif()
-
+if(ONDREL_SANITIZE AND NOT WIN32)
+  target_compile_options(ondrel_build_flags INTERFACE -fsanitize=address,undefined
+    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(ondrel_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
 if(WIN32)
   # Unicode Win32 API in the organiser; the installer and uninstaller call the
   # ANSI (...A) functions by name, so the macros do not matter to them.
-  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  target_compile_definitions(ondrel_build_flags INTERFACE
+    WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()
+
+function(ondrel_target_options target)
+  target_compile_features(${target} PUBLIC cxx_std_17)
+  target_link_libraries(${target} PRIVATE ondrel_build_flags)
+endfunction()

@@ -6,7 +6,9 @@ if(WIN32)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(ONDREL_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
+    "GoogleTest sources built for the Windows tests (Debian's googletest package by default)")
+  add_subdirectory(${ONDREL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   # Debian's GoogleTest sources define these aliases themselves.
   if(NOT TARGET GTest::gtest)
     add_library(GTest::gtest ALIAS gtest)
