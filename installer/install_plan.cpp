@@ -1,5 +1,8 @@
 #include "install_plan.h"
 
+#include <algorithm>
+
+#include "install_report.h"
 #include "installation_folder.h"
 
 namespace ondrel::installer {
@@ -11,7 +14,7 @@ using setup::kMaxPathLength;
 namespace {
 
 std::string TooLong(const std::string& path) {
-  return "The path\n" + path + "\nwould be " + std::to_string(path.size()) +
+  return "The path\n" + ShownPath(path) + "\nwould be " + std::to_string(path.size()) +
          " characters long; Windows allows at most " + std::to_string(kMaxPathLength) + ".";
 }
 
@@ -63,11 +66,13 @@ PlanResult PlanInstallation(const InstallInputs& inputs, CodePage codePage) {
     paths.push_back(*plan.desktopShortcut);
   }
 
-  for (const std::string& path : paths) {
-    if (path.size() > kMaxPathLength) {
-      result.refusal = TooLong(path);
-      return result;
-    }
+  // The longest path is named: it is the one to shorten.
+  const std::string& longest = *std::max_element(
+      paths.begin(), paths.end(),
+      [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+  if (longest.size() > kMaxPathLength) {
+    result.refusal = TooLong(longest);
+    return result;
   }
   result.plan = std::move(plan);
   return result;

@@ -21,6 +21,11 @@ struct InstallOutcome {
 // Caption of the installer's message box.
 inline constexpr const char* kMessageCaption = "Ondrel";
 
+// A path as a message shows it: in lines of at most 64 characters, and a path
+// of more than 320 characters by its first two and last two lines, where the
+// user can tell which path it is.
+std::string ShownPath(const std::string& path);
+
 // The text to show for an outcome; empty when all went well and nothing is
 // to be said.
 std::string MessageText(const InstallOutcome& outcome);

@@ -57,9 +57,9 @@ InstallOutcome RunInstallation() {
   DWORD error = ERROR_SUCCESS;
   if (!MakeFolder(plan.installationFolder, error)) {
     // Nothing below could succeed without the folder, and an uninstall entry
-    // for it would point at nothing.
-    outcome.failures.push_back("The folder " + plan.installationFolder +
-                               " could not be created: " + ErrorText(error));
+    // for it would point at nothing: stop before anything is changed.
+    outcome.refusal =
+        "The folder " + ShownPath(plan.installationFolder) + " could not be created: " + ErrorText(error);
     outcome.organiserInPlace = false;
     return outcome;
   }
@@ -75,8 +75,9 @@ InstallOutcome RunInstallation() {
     if (CopyFileA(copy.source.c_str(), copy.destination.c_str(), FALSE)) {
       if (copy.name == kOrganiserFile) organiserCopied = true;
     } else {
-      outcome.failures.push_back(copy.name + " could not be copied to " + plan.installationFolder +
-                                 ": " + ErrorText(GetLastError()));
+      outcome.failures.push_back(copy.name + " could not be copied to " +
+                                 ShownPath(plan.installationFolder) + ": " +
+                                 ErrorText(GetLastError()));
     }
   }
   outcome.organiserInPlace = organiserCopied;

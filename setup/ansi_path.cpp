@@ -92,6 +92,27 @@ std::optional<std::string> FolderOf(std::string_view path, CodePage codePage) {
   return std::string(path.substr(0, lastBackslash + 1));
 }
 
+std::string BrokenIntoLines(std::string_view path, std::size_t width, CodePage codePage) {
+  std::string result;
+  std::size_t lineStart = 0;
+  std::size_t lastBreak = 0;  // just after the line's last backslash; 0 for none
+  for (std::size_t i = 0; i < path.size();) {
+    const std::size_t length = CharacterLength(path, i, codePage);
+    if (i + length - lineStart > width && i > lineStart) {
+      const std::size_t end = lastBreak > lineStart ? lastBreak : i;
+      result.append(path.substr(lineStart, end - lineStart));
+      result.push_back('\n');
+      lineStart = end;
+      lastBreak = 0;
+      continue;  // the same character again, now on a new line
+    }
+    if (path[i] == '\\') lastBreak = i + 1;
+    i += length;
+  }
+  result.append(path.substr(lineStart));
+  return result;
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view first, std::string_view second,
                              CodePage codePage) {
   if (first.size() != second.size()) return false;

@@ -52,6 +52,13 @@ std::optional<std::string> JoinPath(std::string_view folder, std::string_view na
 // Nothing when the path holds no backslash.
 std::optional<std::string> FolderOf(std::string_view path, CodePage codePage = kSystemCodePage);
 
+// The path with line breaks ("\n") put in so that no line is longer than
+// width bytes: after a backslash where one is near, else within a name, but
+// never inside a double-byte character. For message texts, where a long path
+// would otherwise run off the screen.
+std::string BrokenIntoLines(std::string_view path, std::size_t width,
+                            CodePage codePage = kSystemCodePage);
+
 // Equal texts when ASCII letters are compared without regard to case; the
 // bytes of double-byte characters must match exactly.
 bool EqualsIgnoringAsciiCase(std::string_view first, std::string_view second,

@@ -110,8 +110,9 @@ new_prefix() {
 # The Windows path of a host path (Wine's drive Z: is the host's root).
 windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
 
+# reg writes to a pipe in the OEM code page, 437 under this locale.
 reg_value() { # reg_value KEY NAME
-  wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+  wine reg query "$1" /v "$2" </dev/null 2>/dev/null | iconv -f CP437 -t UTF-8 | tr -d '\r' |
     sed -n "s/^    $2    REG_[A-Z_]*    //p"
 }
 reg_key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
@@ -290,7 +291,7 @@ scenario_long_program_files() {
     "ProgramFilesDir holds 4,000 characters"
   local before after
   before=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
-  run_installer "$dist" agree "$dist/license.txt"
+  run_installer_with_message "Ondrel was not installed" "would be 4021 characters long" "ondrel\\uninstall.exe"
   after=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
   check_nothing_installed
   expect_equal "$(diff <(echo "$before") <(echo "$after") | grep -c '^>')" 0 \
@@ -454,8 +455,10 @@ scenario_uninstall_nothing_installed() {
     "< ./elsewhere/uninstall.exe " "nothing but its own file was deleted"
 }
 
-# A "Path" that does not name a folder called ondrel deletes no file: the key,
-# the shortcuts and the uninstaller's own file still go.
+# A "Path" that does not name a folder called ondrel, or names one only by a
+# drive or share root, a relative path or "." and ".." components, deletes no
+# file: the key, the shortcuts and the uninstaller's own file still go. Wine
+# reaches no share, so "\\server\ondrel\" only shows that nothing else goes.
 scenario_uninstall_foreign_path() {
   [ -f "$dist/uninstall.exe" ] || { echo "skipped: no uninstall.exe"; exit 77; }
   new_prefix uninstall-foreign-path
@@ -469,7 +472,7 @@ scenario_uninstall_foreign_path() {
   # both ending in ondrel.
   local too_long_for_path="C:\\$(printf 'x%.0s' $(seq 1 290))\\ondrel"
   local too_long_for_read="C:\\$(printf 'y%.0s' $(seq 1 1990))\\ondrel"
-  for value in 'C:\' 'C:' 'C:\windows\' 'C:\other' 'C:\other\' '' 'ondrel' 'Program Files\ondrel' \
+  for value in 'C:\' 'C:' 'C:\windows\' 'C:\other' 'C:\other\' '' 'ondrel' \
     'C:\Program Files\ondrel\..' 'C:\Program Files\..\Program Files\ondrel\' \
     '\\.\C:\Program Files\ondrel\' '\\server\ondrel\' "$too_long_for_path" "$too_long_for_read"; do
     local shown=$value

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -11,6 +12,12 @@ namespace ondrel::installer {
 namespace {
 
 using setup::kMaxPathLength;
+
+// A message text without the line breaks that long paths are given.
+std::string Unbroken(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  return text;
+}
 
 InstallInputs Inputs(const std::string& programFiles) {
   return {"C:\\setup\\installer.exe", programFiles, "C:\\users\\me\\Start Menu\\Programs",
@@ -68,7 +75,8 @@ TEST(InstallPlan, RefusesWholeWhenTheLongestShippedFileWouldNotFit) {
       EXPECT_EQ(result.plan->installationFolder.size(), folderLength);
     } else {
       EXPECT_FALSE(result.plan.has_value()) << folderLength;
-      EXPECT_NE(result.refusal.find(programFiles + "\\ondrel\\uninstall.exe"), std::string::npos)
+      EXPECT_NE(Unbroken(result.refusal).find(programFiles + "\\ondrel\\uninstall.exe"),
+                std::string::npos)
           << result.refusal;
     }
   }
@@ -79,12 +87,24 @@ TEST(InstallPlan, RefusesWhenAShortcutOrACopySourceWouldNotFit) {
   inputs.desktopFolder = "C:\\" + std::string(kMaxPathLength - 3 - 11 + 1, 'd');
   EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
 
+  // An installer renamed "setup.exe" in a folder of 247 characters: its own
+  // path fits, "uninstall.exe" beside it does not.
   inputs = Inputs("C:\\Program Files");
-  inputs.installerPath = "C:\\" + std::string(kMaxPathLength - 3 - 14, 's') + "\\installer.exe";
-  EXPECT_FALSE(PlanInstallation(inputs).plan.has_value()) << "license.txt beside it is too long";
+  inputs.installerPath = "C:\\" + std::string(243, 's') + "\\setup.exe";
+  EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
 
   inputs.installerPath = std::nullopt;
   EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
+
+  // A path of thousands of characters is named by its two ends only.
+  const PlanResult huge = PlanInstallation(Inputs("C:\\" + std::string(3997, 'p')));
+  ASSERT_FALSE(huge.plan.has_value());
+  EXPECT_LT(huge.refusal.size(), 400u);
+  const std::string unbroken = Unbroken(huge.refusal);
+  EXPECT_NE(unbroken.find("C:\\ppp"), std::string::npos) << huge.refusal;
+  EXPECT_NE(unbroken.find("ppp...ppp"), std::string::npos) << huge.refusal;
+  EXPECT_NE(unbroken.find("ppp\\ondrel\\uninstall.exe"), std::string::npos) << huge.refusal;
+  EXPECT_NE(unbroken.find("4021 characters"), std::string::npos) << huge.refusal;
 }
 
 TEST(InstallPlan, AShellFolderThatCannotBeHadLeavesOnlyThatShortcutOut) {

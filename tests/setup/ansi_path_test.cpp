@@ -62,6 +62,16 @@ TEST(AnsiPath, JoinBoundsTheResultWithoutCuttingIt) {
   EXPECT_FALSE(JoinPath("C:\\a", "").has_value());
 }
 
+TEST(AnsiPath, LongPathsBreakAfterABackslashAndNeverInsideACharacter) {
+  EXPECT_EQ(BrokenIntoLines("C:\\aaaa\\bbbb\\ondrel\\", 12, kWestern), "C:\\aaaa\\\nbbbb\\ondrel\\");
+  EXPECT_EQ(BrokenIntoLines("C:\\abcdefghij", 5, kWestern), "C:\\\nabcde\nfghij");
+  EXPECT_EQ(BrokenIntoLines("C:\\a", 64, kWestern), "C:\\a");
+  // Width 4 would end the second line inside 0x95 0x5C; the character moves
+  // to the next line whole, and its second byte is no place to break.
+  EXPECT_EQ(BrokenIntoLines("abc\x95\\de", 4, kJapanese), "abc\n\x95\\de");
+  EXPECT_EQ(BrokenIntoLines("abc\x95\\de", 4, kWestern), "abc\x95\n\\de");
+}
+
 TEST(AnsiPath, DriveRootKeepsItsBackslash) {
   EXPECT_EQ(WithoutTrailingBackslash("C:\\a\\ondrel\\"), "C:\\a\\ondrel");
   EXPECT_EQ(WithoutTrailingBackslash("C:\\"), "C:\\");
