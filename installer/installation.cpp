@@ -58,8 +58,8 @@ InstallOutcome RunInstallation() {
   if (!MakeFolder(plan.installationFolder, error)) {
     // Nothing below could succeed without the folder, and an uninstall entry
     // for it would point at nothing: stop before anything is changed.
-    outcome.refusal =
-        "The folder " + ShownPath(plan.installationFolder) + " could not be created: " + ErrorText(error);
+    outcome.refusal = "The folder " + ShownPath(plan.installationFolder) +
+                      " could not be created: " + ErrorText(error);
     outcome.organiserInPlace = false;
     return outcome;
   }
@@ -88,7 +88,9 @@ InstallOutcome RunInstallation() {
   // The shortcuts come after the copies: the shell link checks its target.
   const SavedShortcuts saved = CreateShortcuts(plan.installationFolder, plan.organiser,
                                                plan.programsShortcut, plan.desktopShortcut);
-  if (!saved.programs) outcome.failures.push_back("The shortcut in the Programs menu could not be made.");
+  if (!saved.programs) {
+    outcome.failures.push_back("The shortcut in the Programs menu could not be made.");
+  }
   if (!saved.desktop) outcome.failures.push_back("The shortcut on the desktop could not be made.");
   ShellExecuteA(nullptr, "open", plan.organiser.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return outcome;

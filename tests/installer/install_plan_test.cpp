@@ -118,8 +118,10 @@ TEST(InstallPlan, AShellFolderThatCannotBeHadLeavesOnlyThatShortcutOut) {
 
 TEST(ProgramFiles, OnlyAnAbsoluteValueIsUsed) {
   EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\Apps")), "D:\\Apps");
+  EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\")), "D:\\");
   EXPECT_EQ(ChooseProgramFilesFolder(std::string("\\\\server\\share\\")), "\\\\server\\share\\");
-  for (const char* value : {"", "Apps", "\\Apps", "D:Apps", "%ProgramFiles%", "C:\\x\\..\\y"}) {
+  for (const char* value : {"", "D:", "Apps", "\\Apps", "D:Apps", "\\\\server\\", "%ProgramFiles%",
+                            "C:\\x\\..\\y"}) {
     EXPECT_EQ(ChooseProgramFilesFolder(std::string(value)), kFallbackProgramFiles) << value;
   }
   EXPECT_EQ(ChooseProgramFilesFolder(std::nullopt), kFallbackProgramFiles);

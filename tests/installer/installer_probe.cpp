@@ -149,7 +149,8 @@ int AnswerMessageBox(int argc, char** argv) {
   const HWND box = WaitForWindow("#32770", 30000);
   Check(box != nullptr, "a message box appeared");
   if (!box) return 1;
-  Check(WindowText(box) == "Ondrel", "its caption is \"Ondrel\" (is \"" + WindowText(box) + "\")");
+  Check(WindowText(box) == "Ondrel",
+        "its caption is \"Ondrel\" (is \"" + WindowText(box) + "\")");
   const HWND textControl = GetDlgItem(box, 0xFFFF);
   const std::string text = textControl ? WindowText(textControl) : std::string();
   std::printf("info the message box says: %s\n", text.c_str());

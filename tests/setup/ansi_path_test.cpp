@@ -63,7 +63,8 @@ TEST(AnsiPath, JoinBoundsTheResultWithoutCuttingIt) {
 }
 
 TEST(AnsiPath, LongPathsBreakAfterABackslashAndNeverInsideACharacter) {
-  EXPECT_EQ(BrokenIntoLines("C:\\aaaa\\bbbb\\ondrel\\", 12, kWestern), "C:\\aaaa\\\nbbbb\\ondrel\\");
+  EXPECT_EQ(BrokenIntoLines("C:\\aaaa\\bbbb\\ondrel\\", 12, kWestern),
+            "C:\\aaaa\\\nbbbb\\ondrel\\");
   EXPECT_EQ(BrokenIntoLines("C:\\abcdefghij", 5, kWestern), "C:\\\nabcde\nfghij");
   EXPECT_EQ(BrokenIntoLines("C:\\a", 64, kWestern), "C:\\a");
   // Width 4 would end the second line inside 0x95 0x5C; the character moves

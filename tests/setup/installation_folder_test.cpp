@@ -1,5 +1,5 @@
-// Which "Path" values the uninstaller may delete and which program-files
-// values the installer may install under.
+// Which "Path" values the uninstaller may delete (the installer installs only
+// into such a folder).
 #include "installation_folder.h"
 
 #include <gtest/gtest.h>
@@ -93,31 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"C:\x95\\ondrel", 932, false},
         // A text cut inside a character.
         FolderCase{"C:\\x\\ondrel\\\x95", 932, false}));
-
-struct ProgramFilesCase {
-  const char* value;
-  bool absolute;
-};
-
-class IsAbsoluteFolderTest : public ::testing::TestWithParam<ProgramFilesCase> {};
-
-TEST_P(IsAbsoluteFolderTest, AcceptsOnlyFullyQualifiedFolders) {
-  EXPECT_EQ(IsAbsoluteFolder(GetParam().value, CodePage{kWestern}), GetParam().absolute)
-      << GetParam().value;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ProgramFilesValues, IsAbsoluteFolderTest,
-    ::testing::Values(ProgramFilesCase{"C:\\Program Files", true},
-                      ProgramFilesCase{"C:\\Program Files\\", true}, ProgramFilesCase{"D:\\", true},
-                      ProgramFilesCase{"\\\\server\\share", true},
-                      ProgramFilesCase{"\\\\server\\share\\apps\\", true},
-                      ProgramFilesCase{"", false}, ProgramFilesCase{"D:", false},
-                      ProgramFilesCase{"Programs", false}, ProgramFilesCase{"\\Programs", false},
-                      ProgramFilesCase{"D:Programs", false}, ProgramFilesCase{"\\\\server", false},
-                      ProgramFilesCase{"\\\\server\\", false},
-                      ProgramFilesCase{"C:\\Program Files\\..\\Windows", false},
-                      ProgramFilesCase{"%ProgramFiles%", false}));
 
 }  // namespace
 }  // namespace ondrel::setup
