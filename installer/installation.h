@@ -1,13 +1,16 @@
 // What Agree does: installs Ondrel and starts it.
 #pragma once
 
+#include "install_report.h"
+
 namespace ondrel::installer {
 
-// Creates the installation folder under the program-files folder, registers
-// the uninstall entry, copies the shipped files from the installer's own
-// folder, makes the two shortcuts and starts the installed organiser. Each
-// step runs whatever the earlier ones achieved; nothing is reported. When the
-// installation folder's path would be too long, nothing is done at all.
-void RunInstallation();
+// Checks every path first and does nothing when one cannot be used. Then
+// creates the installation folder under the program-files folder (stopping
+// there when it cannot), registers the uninstall entry, copies the shipped
+// files from the installer's own folder and, when "ondrel.exe" is in place,
+// makes the two shortcuts and starts the installed organiser. Returns what
+// failed, for the user to be told.
+InstallOutcome RunInstallation();
 
 }  // namespace ondrel::installer

@@ -65,10 +65,13 @@ void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
   SetWindowTextA(licenceBox, licence.c_str());
 }
 
-LRESULT OnCommand(WPARAM wParam) {
+LRESULT OnCommand(HWND window, WPARAM wParam) {
   // The whole wParam is compared, so only a click (notification 0) counts.
   if (wParam == kAgreeButtonId) {
-    RunInstallation();
+    const std::string message = MessageText(RunInstallation());
+    if (!message.empty()) {
+      MessageBoxA(window, message.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+    }
     PostQuitMessage(0);
   } else if (wParam == kCancelButtonId) {
     PostQuitMessage(0);
@@ -117,7 +120,7 @@ LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, L
         PostQuitMessage(0);
         return 0;
       case WM_COMMAND:
-        return OnCommand(wParam);
+        return OnCommand(window, wParam);
       default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -5,14 +5,9 @@
 #include <shobjidl.h>
 
 #include "com_ptr.h"
-#include "install_paths.h"
-#include "system_folders.h"
 
 namespace ondrel::installer {
 namespace {
-
-// Longest shortcut path, in characters, that is saved.
-constexpr std::size_t kMaxShortcutPathLength = 309;
 
 constexpr int kProgramsIconIndex = 0;
 constexpr int kDesktopIconIndex = 9;
@@ -27,38 +22,38 @@ std::wstring WidePath(const std::string& path) {
   return wide;
 }
 
-// Saves the link as "Ondrel.lnk" in a shell folder; the outcome is not reported.
-void SaveInFolder(IPersistFile* file, int folderId) {
-  const std::optional<std::string> folder = SpecialFolderPath(folderId);
-  if (!folder) return;
-  const std::optional<std::string> path = JoinPath(*folder, kShortcutFile, kMaxShortcutPathLength);
-  if (!path) return;
+// Saves the link at path; false when there is no path or the save fails.
+bool SaveAt(IPersistFile* file, const std::optional<std::string>& path) {
+  if (!path) return false;
   const std::wstring wide = WidePath(*path);
-  if (wide.empty()) return;
-  file->Save(wide.c_str(), TRUE);
+  return !wide.empty() && SUCCEEDED(file->Save(wide.c_str(), TRUE));
 }
 
 }  // namespace
 
-void CreateShortcuts(const std::string& installationFolder, const std::string& target) {
+SavedShortcuts CreateShortcuts(const std::string& installationFolder, const std::string& target,
+                               const std::optional<std::string>& programsPath,
+                               const std::optional<std::string>& desktopPath) {
+  SavedShortcuts saved;
   const ComApartment apartment;  // declared first: outlives the interfaces below
   ComPtr<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               link.Receive()))) {
-    return;
+    return saved;
   }
   ComPtr<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive()))) return;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive()))) return saved;
   // SetPath answers S_FALSE for a target not found yet: only a failure stops.
   if (FAILED(link->SetPath(target.c_str())) ||
       FAILED(link->SetWorkingDirectory(installationFolder.c_str())) ||
       FAILED(link->SetIconLocation(target.c_str(), kProgramsIconIndex)) ||
       FAILED(link->SetDescription("Ondrel")) || FAILED(link->SetShowCmd(SW_SHOWNORMAL))) {
-    return;
+    return saved;
   }
-  SaveInFolder(file.get(), CSIDL_PROGRAMS);
-  if (FAILED(link->SetIconLocation(target.c_str(), kDesktopIconIndex))) return;
-  SaveInFolder(file.get(), CSIDL_DESKTOPDIRECTORY);
+  saved.programs = SaveAt(file.get(), programsPath);
+  if (FAILED(link->SetIconLocation(target.c_str(), kDesktopIconIndex))) return saved;
+  saved.desktop = SaveAt(file.get(), desktopPath);
+  return saved;
 }
 
 }  // namespace ondrel::installer

@@ -1,66 +1,41 @@
 #include "system_folders.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
-#include "com_ptr.h"
-#include "install_paths.h"
+#include <cstring>
+#include <optional>
+
+#include "install_plan.h"
 #include "registry_key.h"
 
 namespace ondrel::installer {
-
-using setup::RegistryKey;
 namespace {
 
 // Room given to the registry read of "ProgramFilesDir".
 constexpr DWORD kProgramFilesValueBytes = 4096;
 
-// Frees a shell item identifier list with the shell's allocator.
-class ItemIdList {
- public:
-  ItemIdList() = default;
-  ItemIdList(const ItemIdList&) = delete;
-  ItemIdList& operator=(const ItemIdList&) = delete;
-  ~ItemIdList() {
-    if (list_ && allocator_) allocator_->Free(list_);
-  }
-
-  bool Load(int folderId) {
-    if (FAILED(SHGetMalloc(reinterpret_cast<IMalloc**>(allocator_.Receive())))) return false;
-    return SUCCEEDED(SHGetSpecialFolderLocation(nullptr, folderId, &list_)) && list_;
-  }
-  LPITEMIDLIST get() const { return list_; }
-
- private:
-  ComPtr<IMalloc> allocator_;
-  LPITEMIDLIST list_ = nullptr;
-};
+// text with its %NAME% references replaced; nothing when that fails.
+std::optional<std::string> ExpandEnvironment(const std::string& text) {
+  const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  if (needed == 0) return std::nullopt;
+  // The ANSI form asks for one byte more than the text and its terminator.
+  std::string expanded(needed + 1, '\0');
+  const DWORD written = ExpandEnvironmentStringsA(text.c_str(), expanded.data(), needed + 1);
+  if (written == 0 || written > needed + 1) return std::nullopt;
+  expanded.resize(std::strlen(expanded.c_str()));
+  return expanded;
+}
 
 }  // namespace
 
-std::optional<std::string> InstallerPath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH + 1);
-  // A full buffer means the name was cut: no path rather than a wrong one.
-  if (length == 0 || length > kMaxPathLength) return std::nullopt;
-  return std::string(path, length);
-}
-
 std::string ProgramFilesFolder() {
-  const RegistryKey key = RegistryKey::Open(
+  const setup::RegistryKey key = setup::RegistryKey::Open(
       HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", KEY_ALL_ACCESS);
-  std::optional<std::string> value = key.ReadString("ProgramFilesDir", kProgramFilesValueBytes);
-  // An empty value would put the installation at the root of the current drive.
-  if (!value || value->empty()) return std::string(kFallbackProgramFiles);
-  return *value;
-}
-
-std::optional<std::string> SpecialFolderPath(int folderId) {
-  ItemIdList list;
-  if (!list.Load(folderId)) return std::nullopt;
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(list.get(), path)) return std::nullopt;
-  return std::string(path);
+  std::optional<std::string> folder;
+  if (const auto value = key.ReadStringValue("ProgramFilesDir", kProgramFilesValueBytes)) {
+    folder = value->expandable ? ExpandEnvironment(value->text) : value->text;
+  }
+  return ChooseProgramFilesFolder(folder);
 }
 
 }  // namespace ondrel::installer

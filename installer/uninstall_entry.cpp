@@ -2,21 +2,23 @@
 
 #include <windows.h>
 
-#include "install_paths.h"
+#include "installation_folder.h"
 #include "registry_key.h"
 
 namespace ondrel::installer {
 
-using setup::RegistryKey;
-
-void RegisterUninstall(const std::string& installationFolder) {
-  const std::optional<std::string> uninstaller = JoinPath(installationFolder, kUninstallerFile);
-  if (!uninstaller) return;
-  const RegistryKey key = RegistryKey::Create(HKEY_LOCAL_MACHINE, kUninstallKeyPath, KEY_WRITE);
-  if (!key) return;
-  key.WriteString("DisplayName", "Ondrel");
-  key.WriteString("UninstallString", CommandLineForProgram(*uninstaller));
-  key.WriteString("Path", WithTrailingBackslash(installationFolder));
+long RegisterUninstall(const std::string& installationFolder, const std::string& uninstallString) {
+  LONG error = ERROR_SUCCESS;
+  const setup::RegistryKey key = setup::RegistryKey::Create(
+      HKEY_LOCAL_MACHINE, setup::kUninstallKeyPath, KEY_WRITE, error);
+  if (!key) return error;
+  // Every value is tried; the first failure is the one reported.
+  for (const LONG written : {key.WriteString("DisplayName", "Ondrel"),
+                             key.WriteString("UninstallString", uninstallString),
+                             key.WriteString("Path", installationFolder)}) {
+    if (error == ERROR_SUCCESS) error = written;
+  }
+  return error;
 }
 
 }  // namespace ondrel::installer

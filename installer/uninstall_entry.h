@@ -5,13 +5,10 @@
 
 namespace ondrel::installer {
 
-inline constexpr const char* kUninstallKeyPath =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ondrel";
-
-// Creates or opens the uninstall key and writes "DisplayName", the quoted
-// "UninstallString" and "Path" (the folder with its trailing backslash) for
-// installationFolder. Writes nothing when the key cannot be opened or the
-// uninstaller's path would be too long.
-void RegisterUninstall(const std::string& installationFolder);
+// Creates or opens the uninstall key and writes "DisplayName", the
+// "UninstallString" and "Path" (the installation folder with its trailing
+// backslash). Returns the system's error code of the first step that failed,
+// ERROR_SUCCESS (0) when all three values were written.
+long RegisterUninstall(const std::string& installationFolder, const std::string& uninstallString);
 
 }  // namespace ondrel::installer

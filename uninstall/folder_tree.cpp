@@ -6,9 +6,15 @@
 #include <optional>
 #include <utility>
 
-#include "uninstall_paths.h"
+#include "ansi_path.h"
 
 namespace ondrel::uninstall {
+
+using setup::IsSameFolder;
+using setup::JoinPath;
+using setup::JoinedPath;
+using setup::WithoutTrailingBackslash;
+
 namespace {
 
 // Move-only owner of a directory enumeration.
@@ -67,7 +73,7 @@ void DeleteEntry(const std::string& path, const WIN32_FIND_DATAA& entry,
   // follows (as Wine does with host symbolic links): deleting it would delete
   // what it points to, so it is left alone.
   const std::optional<std::string> finalPath = FinalPath(path);
-  if (!finalPath || !IsSameFolder(*finalPath, folderFinalPath + "\\" + entry.cFileName)) return;
+  if (!finalPath || !IsSameFolder(*finalPath, JoinedPath(folderFinalPath, entry.cFileName))) return;
 
   const bool isDirectory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {

@@ -9,8 +9,8 @@
 #include "folder_tree.h"
 #include "self_delete.h"
 #include "shortcut_removal.h"
+#include "installation_folder.h"
 #include "uninstall_entry.h"
-#include "uninstall_paths.h"
 
 namespace {
 
@@ -30,10 +30,11 @@ int Uninstall() {
   const std::string registered = ReadInstallationFolder();
   RemoveUninstallEntry();
 
-  // Only a folder named "ondrel" is deleted: a damaged or foreign "Path"
-  // (empty, a drive root, the Windows folder) must never cost the user files.
+  // Only an absolute folder named "ondrel" is deleted: a damaged or foreign
+  // "Path" (empty, relative, a drive or share root, one climbing with "..",
+  // the Windows folder) must never cost the user files.
   std::optional<std::string> installationFolder;
-  if (IsInstallationFolder(registered)) installationFolder = registered;
+  if (ondrel::setup::IsInstallationFolder(registered)) installationFolder = registered;
 
   LeaveInstallationFolder();
   if (installationFolder) DeleteFolderTree(*installationFolder);

@@ -6,7 +6,9 @@
 
 #include <utility>
 
-#include "uninstall_paths.h"
+#include "ansi_path.h"
+#include "self_delete_command.h"
+#include "system_paths.h"
 
 namespace ondrel::uninstall {
 namespace {
@@ -46,13 +48,6 @@ std::optional<std::string> ShortPath(const std::string& path) {
   return std::string(shortPath, length);
 }
 
-std::optional<std::string> OwnFilePath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH + 1);
-  if (length == 0 || length > kMaxPathLength) return std::nullopt;  // a full buffer means cut
-  return std::string(path, length);
-}
-
 std::optional<std::string> CommandInterpreter() {
   char path[MAX_PATH] = {};
   const DWORD length = GetEnvironmentVariableA("COMSPEC", path, MAX_PATH);
@@ -73,9 +68,9 @@ std::optional<std::string> SystemFolder() {
 std::optional<std::string> FolderToRemove(const std::string& ownFile,
                                           const std::optional<std::string>& installationFolder) {
   if (!installationFolder) return std::nullopt;
-  const std::optional<std::string> ownFolder = FolderOfFile(ownFile);
-  if (!ownFolder || !IsSameFolder(*ownFolder, *installationFolder)) return std::nullopt;
-  return ShortPath(WithoutTrailingBackslash(*installationFolder));
+  const std::optional<std::string> ownFolder = setup::FolderOf(ownFile);
+  if (!ownFolder || !setup::IsSameFolder(*ownFolder, *installationFolder)) return std::nullopt;
+  return ShortPath(setup::WithoutTrailingBackslash(*installationFolder));
 }
 
 void RestoreNormalPriority() {
@@ -86,7 +81,7 @@ void RestoreNormalPriority() {
 }  // namespace
 
 bool DeleteSelf(const std::optional<std::string>& installationFolder) {
-  const std::optional<std::string> ownFile = OwnFilePath();
+  const std::optional<std::string> ownFile = setup::ModulePath();
   if (!ownFile) return false;
   const std::optional<std::string> shortFile = ShortPath(*ownFile);
   if (!shortFile) return false;

@@ -2,16 +2,13 @@
 
 #include <windows.h>
 
-#include "installer/registry_key.h"
+#include "installation_folder.h"
+#include "registry_key.h"
 
 namespace ondrel::uninstall {
 
 using setup::RegistryKey;
 namespace {
-
-constexpr const char* kUninstallParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr const char* kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ondrel";
 
 // Room for the "Path" value, terminator included.
 constexpr DWORD kPathValueBytes = 1024;
@@ -19,14 +16,15 @@ constexpr DWORD kPathValueBytes = 1024;
 }  // namespace
 
 std::string ReadInstallationFolder() {
-  const RegistryKey key = RegistryKey::Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
+  const RegistryKey key =
+      RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallKeyPath, KEY_ALL_ACCESS);
   return key.ReadString("Path", kPathValueBytes).value_or(std::string());
 }
 
 void RemoveUninstallEntry() {
   const RegistryKey parent =
-      RegistryKey::Open(HKEY_LOCAL_MACHINE, kUninstallParent, KEY_ALL_ACCESS);
-  if (parent) RegDeleteKeyA(parent.get(), "Ondrel");
+      RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallParentKeyPath, KEY_ALL_ACCESS);
+  if (parent) RegDeleteKeyA(parent.get(), setup::kUninstallKeyName);
 }
 
 }  // namespace ondrel::uninstall

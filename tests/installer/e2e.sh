@@ -20,6 +20,9 @@ work=${2:?work folder}
 # shellcheck source=scripts/wine-arch.sh
 . "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-arch.sh"
 export WINEDEBUG=-all
+# Host names in UTF-8, so that Wine gives the programs the same folder names
+# in every run (the ANSI code page is then 1252).
+export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ondrel'
@@ -109,8 +112,9 @@ new_prefix() {
 # The Windows path of a host path (Wine's drive Z: is the host's root).
 windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
 
+# reg writes to a pipe in the OEM code page, 437 under this locale.
 reg_value() { # reg_value KEY NAME
-  wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+  wine reg query "$1" /v "$2" </dev/null 2>/dev/null | iconv -f CP437 -t UTF-8 | tr -d '\r' |
     sed -n "s/^    $2    REG_[A-Z_]*    //p"
 }
 reg_key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
@@ -141,6 +145,21 @@ run_installer() { # run_installer CWD agree|cancel [LICENCE]
   wait "$installer_pid"
   installer_status=$?
   expect_equal "$installer_status" 0 "installer exit code"
+}
+
+# Runs the installer, clicks Agree and expects its message box, which must
+# name each of the given texts; answers it and checks that no organiser runs.
+run_installer_with_message() { # run_installer_with_message TEXT...
+  (cd "$dist" && exec timeout 120 wine "$(windows_path "$dist/installer.exe")" </dev/null >/dev/null 2>&1) &
+  local installer_pid=$!
+  wine "$probe" click agree "$(windows_path "$dist/license.txt")" </dev/null
+  check $? "the installer window passed its checks and took the click"
+  wine "$probe" message-box "$@" </dev/null
+  check $? "the installer told the user in a message box"
+  wait "$installer_pid"
+  expect_equal "$?" 0 "installer exit code"
+  wine "$probe" no-organiser </dev/null
+  check $? "the organiser was not started"
 }
 
 close_organiser() {
@@ -274,11 +293,114 @@ scenario_long_program_files() {
     "ProgramFilesDir holds 4,000 characters"
   local before after
   before=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
-  run_installer "$dist" agree "$dist/license.txt"
+  run_installer_with_message "Ondrel was not installed" "would be 4021 characters long" "ondrel\\uninstall.exe"
   after=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
   check_nothing_installed
   expect_equal "$(diff <(echo "$before") <(echo "$after") | grep -c '^>')" 0 \
     "no file or folder was made outside the Windows folder"
+}
+
+# Installation folders whose longest file would not fit a path: nothing at
+# all is installed and the user is told; one whose files just fit is
+# installed whole and removed again.
+scenario_long_installation_folders() {
+  require_dist
+  new_prefix long-installation-folders
+  local length first second parent folder
+  first=$(printf 'a%.0s' $(seq 1 100))
+  for length in 248 251 246; do
+    # The folder is parent + "\ondrel\"; the parent exists already, since
+    # only the last level is created.
+    second=$(printf 'b%.0s' $(seq 1 $((length - 112))))
+    parent="C:\\$first\\$second"
+    mkdir -p "$drive_c/$first/$second"
+    wine reg add "$current_version_key" /v ProgramFilesDir /d "$parent" /f </dev/null >/dev/null 2>&1
+    folder="$parent\\ondrel\\"
+    expect_equal "${#folder}" "$length" "the installation folder is $length characters long"
+    install_dir="$drive_c/$first/$second/ondrel"
+    if [ "$length" -ne 246 ]; then
+      local before after
+      before=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
+      run_installer_with_message "Ondrel was not installed" "${folder}uninstall.exe"
+      after=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
+      check_nothing_installed
+      expect_equal "$(diff <(echo "$before") <(echo "$after") | grep -c '^[<>]')" 0 \
+        "$length characters: no file or folder was made or removed"
+    else
+      run_installer "$dist" agree "$dist/license.txt"
+      close_organiser
+      check_installed_files
+      expect_equal "$(reg_value "$uninstall_key" Path)" "$folder" "Path of the $length-character folder"
+      expect_exists "$programs_lnk" "Programs menu shortcut made"
+      expect_exists "$desktop_lnk" "desktop shortcut made"
+      run_registered_uninstaller 'C:\windows' "${folder}uninstall.exe" "$folder"
+      expect_missing "$install_dir" "the $length-character installation is removed again"
+      expect_missing "$programs_lnk" "the Programs menu shortcut is gone"
+      expect_missing "$desktop_lnk" "the desktop shortcut is gone"
+    fi
+  done
+}
+
+# A program-files folder whose name holds a no-break space, a blank, "&", "^",
+# "!" and non-ASCII letters, given as a REG_EXPAND_SZ value: installed, then
+# removed through the real command interpreter; and the self-deletion command
+# run with the long names, as on a volume without short names.
+scenario_special_characters() {
+  require_dist
+  new_prefix special-characters
+  # "My", a no-break space, "Apps & Co^!", then "Ete" with E acute and e acute (UTF-8).
+  local name
+  name="My$(printf '\xc2\xa0')Apps & Co^!$(printf '\xc3\x89')t$(printf '\xc3\xa9')"
+  mkdir -p "$drive_c/$name"
+  wine reg add "$current_version_key" /v ProgramFilesDir /t REG_EXPAND_SZ /d "%SystemDrive%\\$name" /f \
+    </dev/null >/dev/null 2>&1
+  install_dir="$drive_c/$name/ondrel"
+  local folder="C:\\$name\\ondrel\\"
+  run_installer "$dist" agree "$dist/license.txt"
+  close_organiser
+  check_installed_files
+  expect_equal "$(reg_value "$uninstall_key" Path)" "$folder" "Path names the expanded folder"
+  expect_equal "$(lnk_field "$programs_lnk" 'Local path')" "${folder}ondrel.exe" "Programs menu shortcut target"
+  expect_equal "$(lnk_field "$desktop_lnk" 'Local path')" "${folder}ondrel.exe" "desktop shortcut target"
+  printf '<Database></Database>' >"$install_dir/ondrel.db"
+  run_registered_uninstaller 'C:\windows' "${folder}uninstall.exe" "${folder%\\}"
+  expect_missing "$install_dir" "the installation folder and its uninstaller are gone"
+  expect_exists "$drive_c/$name" "the program-files folder stays"
+  expect_missing "$programs_lnk" "the Programs menu shortcut is gone"
+
+  mkdir -p "$install_dir"
+  cp "$dist/uninstall.exe" "$install_dir/"
+  wine "$probe" self-delete-while-held "${folder}uninstall.exe" "${folder%\\}" 1500 long-names </dev/null
+  check $? "with long names the held file went after its release, and its folder with it"
+  expect_missing "$install_dir" "the folder is gone"
+  expect_exists "$drive_c/$name" "its parent stays"
+}
+
+# Steps that fail are reported, and nothing is made that points at a program
+# that is not there: a folder that cannot be created (a file stands where its
+# parent should be), then an "ondrel.exe" that cannot be copied (a folder
+# stands in its place).
+scenario_install_failures() {
+  require_dist
+  new_prefix install-failures
+  echo keep >"$drive_c/blocker"
+  wine reg add "$current_version_key" /v ProgramFilesDir /d 'C:\blocker\Programs' /f </dev/null >/dev/null 2>&1
+  run_installer_with_message 'The folder C:\blocker\Programs\ondrel\ could not be created'
+  check_nothing_installed
+  expect_equal "$(cat "$drive_c/blocker")" keep "the file in the folder's way is untouched"
+
+  wine reg add "$current_version_key" /v ProgramFilesDir /d 'C:\Program Files' /f </dev/null >/dev/null 2>&1
+  mkdir -p "$install_dir/ondrel.exe"
+  run_installer_with_message 'ondrel.exe could not be copied to C:\Program Files\ondrel\' \
+    'No shortcut was made and Ondrel was not started'
+  local name
+  for name in license.txt ondrel.lng uninstall.exe; do
+    cmp -s "$dist/$name" "$install_dir/$name"
+    check $? "$name is installed all the same"
+  done
+  expect_equal "$(reg_value "$uninstall_key" Path)" 'C:\Program Files\ondrel\' "the uninstall entry is written"
+  expect_missing "$programs_lnk" "no Programs menu shortcut"
+  expect_missing "$desktop_lnk" "no desktop shortcut"
 }
 
 # The shipped licence: plain ASCII (the same bytes in every ANSI code page)
@@ -335,8 +457,10 @@ scenario_uninstall_nothing_installed() {
     "< ./elsewhere/uninstall.exe " "nothing but its own file was deleted"
 }
 
-# A "Path" that does not name a folder called ondrel deletes no file: the key,
-# the shortcuts and the uninstaller's own file still go.
+# A "Path" that does not name a folder called ondrel, or names one only by a
+# drive or share root, a relative path or "." and ".." components, deletes no
+# file: the key, the shortcuts and the uninstaller's own file still go. Wine
+# reaches no share, so "\\server\ondrel\" only shows that nothing else goes.
 scenario_uninstall_foreign_path() {
   [ -f "$dist/uninstall.exe" ] || { echo "skipped: no uninstall.exe"; exit 77; }
   new_prefix uninstall-foreign-path
@@ -351,7 +475,8 @@ scenario_uninstall_foreign_path() {
   local too_long_for_path="C:\\$(printf 'x%.0s' $(seq 1 290))\\ondrel"
   local too_long_for_read="C:\\$(printf 'y%.0s' $(seq 1 1990))\\ondrel"
   for value in 'C:\' 'C:' 'C:\windows\' 'C:\other' 'C:\other\' '' 'ondrel' \
-    'C:\Program Files\ondrel\..' "$too_long_for_path" "$too_long_for_read"; do
+    'C:\Program Files\ondrel\..' 'C:\Program Files\..\Program Files\ondrel\' \
+    '\\.\C:\Program Files\ondrel\' '\\server\ondrel\' "$too_long_for_path" "$too_long_for_read"; do
     local shown=$value
     [ ${#value} -gt 40 ] && shown="${value:0:12}...${value: -7} (${#value} characters)"
     place_installation "$value"

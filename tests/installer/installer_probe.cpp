@@ -1,12 +1,15 @@
 // Test helper run under Wine beside the installer: finds the installer's
 // window, checks its geometry, styles and licence text, and clicks a button;
-// waits for the organiser's window and closes it; starts the uninstaller from
-// its registered command line and times the removal of its file; runs the
-// self-deletion command against a file held open; makes a junction.
+// reads and answers the installer's message box; waits for the organiser's
+// window and closes it, or checks that no organiser runs; starts the
+// uninstaller from its registered command line and times the removal of its
+// file; runs the self-deletion command against a file held open; makes a
+// junction.
 // Prints one line per check ("ok ..." or "FAIL ...") and exits 1 on a failure.
 #include <windows.h>
 #include <shellapi.h>
 #include <winioctl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "uninstall_paths.h"
+#include "self_delete_command.h"
 
 namespace {
 
@@ -140,6 +143,53 @@ int CloseOrganiser() {
   return failures == 0 ? 0 : 1;
 }
 
+// Waits for the installer's message box, checks its caption and that its text
+// holds every expected piece, prints the text and answers it with OK.
+int AnswerMessageBox(int argc, char** argv) {
+  const HWND box = WaitForWindow("#32770", 30000);
+  Check(box != nullptr, "a message box appeared");
+  if (!box) return 1;
+  Check(WindowText(box) == "Ondrel",
+        "its caption is \"Ondrel\" (is \"" + WindowText(box) + "\")");
+  const HWND textControl = GetDlgItem(box, 0xFFFF);
+  const std::string text = textControl ? WindowText(textControl) : std::string();
+  std::printf("info the message box says: %s\n", text.c_str());
+  // Long paths are broken into lines: the expected texts are looked for with
+  // the line breaks taken out.
+  std::string joined;
+  for (const char c : text) {
+    if (c != '\n' && c != '\r') joined.push_back(c);
+  }
+  for (int i = 2; i < argc; ++i) {
+    Check(joined.find(argv[i]) != std::string::npos, std::string("it names \"") + argv[i] + "\"");
+  }
+  const HWND ok = GetDlgItem(box, IDOK);
+  Check(ok && PostMessageA(ok, BM_CLICK, 0, 0), "clicked OK");
+  const DWORD start = GetTickCount();
+  while (IsWindow(box) && GetTickCount() - start < 15000) Sleep(50);
+  Check(!IsWindow(box), "the message box closed");
+  return failures == 0 ? 0 : 1;
+}
+
+// Checks that no organiser was started: no "ondrel.exe" process and no window
+// of class "Ondrel". Called once the installer has ended, by which time a
+// started organiser's process exists.
+int CheckNoOrganiser() {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  Check(snapshot != INVALID_HANDLE_VALUE, "listed the running processes");
+  if (snapshot == INVALID_HANDLE_VALUE) return 1;
+  int organisers = 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, "ondrel.exe") == 0) ++organisers;
+  }
+  CloseHandle(snapshot);
+  Check(organisers == 0, "no ondrel.exe process runs (" + Describe(organisers) + " found)");
+  Check(FindWindowA("Ondrel", nullptr) == nullptr, "no Ondrel window");
+  return failures == 0 ? 0 : 1;
+}
+
 // A directory junction at link pointing to the folder target (absolute path).
 // Exits 3, leaving nothing behind, where the system cannot make junctions.
 int MakeJunction(const char* link, const char* target) {
@@ -244,15 +294,22 @@ int RunUninstaller(int argc, char** argv) {
 
 // Holds file open without sharing (as a running program holds its image),
 // starts the self-deletion command for it and its folder, releases the file
-// after holdMs and checks that the file was still there until then.
-int SelfDeleteWhileHeld(const char* file, const char* folder, DWORD holdMs) {
+// after holdMs and checks that the file was still there until then. With
+// longNames the names go to the interpreter as they are, as on a volume
+// without short names.
+int SelfDeleteWhileHeld(const char* file, const char* folder, DWORD holdMs, bool longNames) {
   const HANDLE held = CreateFileA(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   Check(held != INVALID_HANDLE_VALUE, std::string("hold ") + file);
   if (held == INVALID_HANDLE_VALUE) return 1;
   char shortFile[MAX_PATH] = {};
   char shortFolder[MAX_PATH] = {};
-  GetShortPathNameA(file, shortFile, MAX_PATH);
-  GetShortPathNameA(folder, shortFolder, MAX_PATH);
+  if (longNames) {
+    lstrcpynA(shortFile, file, MAX_PATH);
+    lstrcpynA(shortFolder, folder, MAX_PATH);
+  } else {
+    GetShortPathNameA(file, shortFile, MAX_PATH);
+    GetShortPathNameA(folder, shortFolder, MAX_PATH);
+  }
   const std::optional<std::string> parameters =
       ondrel::uninstall::SelfDeleteParameters(shortFile, std::string_view(shortFolder));
   char interpreter[MAX_PATH] = {};
@@ -282,13 +339,18 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], "junction") == 0) return MakeJunction(argv[2], argv[3]);
   if (argc >= 4 && std::strcmp(argv[1], "run-uninstaller") == 0) return RunUninstaller(argc, argv);
   if (argc >= 5 && std::strcmp(argv[1], "self-delete-while-held") == 0) {
-    return SelfDeleteWhileHeld(argv[2], argv[3], static_cast<DWORD>(std::atoi(argv[4])));
+    const bool longNames = argc >= 6 && std::strcmp(argv[5], "long-names") == 0;
+    return SelfDeleteWhileHeld(argv[2], argv[3], static_cast<DWORD>(std::atoi(argv[4])), longNames);
   }
+  if (argc >= 2 && std::strcmp(argv[1], "message-box") == 0) return AnswerMessageBox(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "no-organiser") == 0) return CheckNoOrganiser();
   std::fprintf(stderr,
                "usage: installer_probe click agree|cancel [licence-file]\n"
+               "       installer_probe message-box [EXPECTED-TEXT...]\n"
                "       installer_probe close-organiser\n"
+               "       installer_probe no-organiser\n"
                "       installer_probe junction LINK TARGET\n"
                "       installer_probe run-uninstaller COMMAND-LINE WORKING-FOLDER [MUST-GO...]\n"
-               "       installer_probe self-delete-while-held FILE FOLDER HOLD-MS\n");
+               "       installer_probe self-delete-while-held FILE FOLDER HOLD-MS [long-names]\n");
   return 2;
 }

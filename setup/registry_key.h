@@ -1,5 +1,4 @@
-// Move-only owner of an open registry key, shared by the installer and the
-// uninstaller (each compiles it into its own program).
+// Move-only owner of an open registry key.
 #pragma once
 
 #include <windows.h>
@@ -33,23 +32,17 @@ class RegistryKey {
     return RegistryKey(key);
   }
 
-  // Opens or creates parent\path as a persistent key; empty when it fails.
-  static RegistryKey Create(HKEY parent, const char* path, REGSAM access) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-      return {};
-    }
-    return RegistryKey(key);
-  }
-
   explicit operator bool() const { return key_ != nullptr; }
   HKEY get() const { return key_; }
 
-  // A string value (REG_SZ or REG_EXPAND_SZ, not expanded) of at most
-  // maxBytes bytes, cut at its first terminator. Nothing when the value is
-  // missing, of another type or longer.
-  std::optional<std::string> ReadString(const char* name, DWORD maxBytes) const {
+  // A string value of at most maxBytes bytes, cut at its first terminator,
+  // with its type (REG_SZ or REG_EXPAND_SZ; not expanded here). Nothing when the
+  // value is missing, of another type or longer.
+  struct StringValue {
+    std::string text;
+    bool expandable = false;  // REG_EXPAND_SZ: holds %NAME% references
+  };
+  std::optional<StringValue> ReadStringValue(const char* name, DWORD maxBytes) const {
     if (!key_) return std::nullopt;
     std::string data(maxBytes, '\0');
     DWORD type = 0;
@@ -63,14 +56,31 @@ class RegistryKey {
     data.resize(size);
     const std::size_t end = data.find('\0');
     if (end != std::string::npos) data.resize(end);
-    return data;
+    return StringValue{std::move(data), type == REG_EXPAND_SZ};
   }
 
-  // Stores a REG_SZ value with its terminator; the result is not reported.
-  void WriteString(const char* name, const std::string& value) const {
-    if (!key_) return;
-    RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+  // The text of ReadStringValue, whatever its string type.
+  std::optional<std::string> ReadString(const char* name, DWORD maxBytes) const {
+    std::optional<StringValue> value = ReadStringValue(name, maxBytes);
+    if (!value) return std::nullopt;
+    return std::move(value->text);
+  }
+
+  // Stores a REG_SZ value with its terminator. Returns the system's error code,
+  // ERROR_SUCCESS when it was stored.
+  LONG WriteString(const char* name, const std::string& value) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1));
+  }
+
+  // Opens or creates parent\path as a persistent key; on failure an empty
+  // owner and the system's error code in error.
+  static RegistryKey Create(HKEY parent, const char* path, REGSAM access, LONG& error) {
+    HKEY key = nullptr;
+    error = RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, &key, nullptr);
+    if (error != ERROR_SUCCESS) return {};
+    return RegistryKey(key);
   }
 
  private:

@@ -1,0 +1,162 @@
+#include "install_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+
+#include "install_report.h"
+
+namespace ondrel::installer {
+namespace {
+
+using setup::kMaxPathLength;
+
+// A message text without the line breaks that long paths are given.
+std::string Unbroken(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  return text;
+}
+
+InstallInputs Inputs(const std::string& programFiles) {
+  return {"C:\\setup\\installer.exe", programFiles, "C:\\users\\me\\Start Menu\\Programs",
+          "C:\\users\\me\\Desktop"};
+}
+
+struct FolderCase {
+  std::string programFiles;
+  std::string expected;
+};
+
+void PrintTo(const FolderCase& folderCase, std::ostream* out) {
+  *out << '"' << folderCase.programFiles << '"';
+}
+
+class InstallationFolderTest : public ::testing::TestWithParam<FolderCase> {};
+
+TEST_P(InstallationFolderTest, AddsOneBackslashAndTheOndrelFolder) {
+  const PlanResult result = PlanInstallation(Inputs(GetParam().programFiles));
+  ASSERT_TRUE(result.plan.has_value()) << result.refusal;
+  EXPECT_EQ(result.plan->installationFolder, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramFilesValues, InstallationFolderTest,
+    ::testing::Values(FolderCase{"C:\\Program Files", "C:\\Program Files\\ondrel\\"},
+                      FolderCase{"C:\\Program Files\\", "C:\\Program Files\\ondrel\\"},
+                      FolderCase{"c:\\program files\\", "c:\\program files\\ondrel\\"},
+                      FolderCase{"D:\\", "D:\\ondrel\\"}));
+
+TEST(InstallPlan, EveryPathOfTheInstallation) {
+  const PlanResult result = PlanInstallation(Inputs("C:\\Program Files"));
+  ASSERT_TRUE(result.plan.has_value());
+  const InstallPlan& plan = *result.plan;
+  ASSERT_EQ(plan.copies.size(), 4u);
+  EXPECT_EQ(plan.copies[0].source, "C:\\setup\\license.txt");
+  EXPECT_EQ(plan.copies[2].destination, "C:\\Program Files\\ondrel\\uninstall.exe");
+  EXPECT_EQ(plan.copies[3].name, "ondrel.exe");
+  EXPECT_EQ(plan.organiser, "C:\\Program Files\\ondrel\\ondrel.exe");
+  EXPECT_EQ(plan.uninstallString, "\"C:\\Program Files\\ondrel\\uninstall.exe\"");
+  EXPECT_EQ(plan.programsShortcut, "C:\\users\\me\\Start Menu\\Programs\\Ondrel.lnk");
+  EXPECT_EQ(plan.desktopShortcut, "C:\\users\\me\\Desktop\\Ondrel.lnk");
+}
+
+// The installation folder's length decides: with 246 characters its longest
+// file, "uninstall.exe", just fits; 247 to 249 once gave a partial
+// installation, and 250 or more left even "ondrel.exe" out.
+TEST(InstallPlan, RefusesWholeWhenTheLongestShippedFileWouldNotFit) {
+  for (const std::size_t folderLength : {246u, 247u, 249u, 251u}) {
+    // "C:\" + n + "\ondrel\" is n + 11 characters long.
+    const std::string programFiles = "C:\\" + std::string(folderLength - 11, 'p');
+    const PlanResult result = PlanInstallation(Inputs(programFiles));
+    if (folderLength + 13 <= kMaxPathLength) {
+      ASSERT_TRUE(result.plan.has_value()) << folderLength;
+      EXPECT_EQ(result.plan->installationFolder.size(), folderLength);
+    } else {
+      EXPECT_FALSE(result.plan.has_value()) << folderLength;
+      EXPECT_NE(Unbroken(result.refusal).find(programFiles + "\\ondrel\\uninstall.exe"),
+                std::string::npos)
+          << result.refusal;
+    }
+  }
+}
+
+TEST(InstallPlan, RefusesWhenAShortcutOrACopySourceWouldNotFit) {
+  InstallInputs inputs = Inputs("C:\\Program Files");
+  inputs.desktopFolder = "C:\\" + std::string(kMaxPathLength - 3 - 11 + 1, 'd');
+  EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
+
+  // An installer renamed "setup.exe" in a folder of 247 characters: its own
+  // path fits, "uninstall.exe" beside it does not.
+  inputs = Inputs("C:\\Program Files");
+  inputs.installerPath = "C:\\" + std::string(243, 's') + "\\setup.exe";
+  EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
+
+  inputs.installerPath = std::nullopt;
+  EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
+
+  // A path of thousands of characters is named by its two ends only.
+  const PlanResult huge = PlanInstallation(Inputs("C:\\" + std::string(3997, 'p')));
+  ASSERT_FALSE(huge.plan.has_value());
+  EXPECT_LT(huge.refusal.size(), 400u);
+  const std::string unbroken = Unbroken(huge.refusal);
+  EXPECT_NE(unbroken.find("C:\\ppp"), std::string::npos) << huge.refusal;
+  EXPECT_NE(unbroken.find("ppp...ppp"), std::string::npos) << huge.refusal;
+  EXPECT_NE(unbroken.find("ppp\\ondrel\\uninstall.exe"), std::string::npos) << huge.refusal;
+  EXPECT_NE(unbroken.find("4021 characters"), std::string::npos) << huge.refusal;
+}
+
+TEST(InstallPlan, AShellFolderThatCannotBeHadLeavesOnlyThatShortcutOut) {
+  InstallInputs inputs = Inputs("C:\\Program Files");
+  inputs.programsFolder = std::nullopt;
+  const PlanResult result = PlanInstallation(inputs);
+  ASSERT_TRUE(result.plan.has_value());
+  EXPECT_FALSE(result.plan->programsShortcut.has_value());
+  EXPECT_TRUE(result.plan->desktopShortcut.has_value());
+}
+
+TEST(ProgramFiles, OnlyAnAbsoluteValueIsUsed) {
+  EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\Apps")), "D:\\Apps");
+  EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\")), "D:\\");
+  EXPECT_EQ(ChooseProgramFilesFolder(std::string("\\\\server\\share\\")), "\\\\server\\share\\");
+  for (const char* value : {"", "D:", "Apps", "\\Apps", "D:Apps", "\\\\server\\", "%ProgramFiles%",
+                            "C:\\x\\..\\y"}) {
+    EXPECT_EQ(ChooseProgramFilesFolder(std::string(value)), kFallbackProgramFiles) << value;
+  }
+  EXPECT_EQ(ChooseProgramFilesFolder(std::nullopt), kFallbackProgramFiles);
+}
+
+TEST(CommandLineForProgram, QuotesAPathWithABlank) {
+  EXPECT_EQ(CommandLineForProgram("C:\\Program Files\\ondrel\\uninstall.exe"),
+            "\"C:\\Program Files\\ondrel\\uninstall.exe\"");
+  EXPECT_EQ(CommandLineForProgram("D:\\ondrel\\uninstall.exe"), "D:\\ondrel\\uninstall.exe");
+}
+
+TEST(ShippedFiles, AreCopiedInTableOrderAndFitTheirSlots) {
+  const std::array<std::string_view, 4> expected = {"license.txt", "ondrel.lng", "uninstall.exe",
+                                                    "ondrel.exe"};
+  EXPECT_EQ(kShippedFiles, expected);
+  for (const std::string_view name : kShippedFiles) EXPECT_LE(name.size(), 13u) << name;
+}
+
+TEST(MessageText, SaysNothingWhenAllWentWellAndNamesEveryFailure) {
+  EXPECT_EQ(MessageText(InstallOutcome{}), "");
+
+  InstallOutcome failed;
+  failed.failures = {"ondrel.exe could not be copied to C:\\x\\ondrel\\: Access denied.",
+                     "The uninstall entry could not be written: Access denied."};
+  failed.organiserInPlace = false;
+  const std::string text = MessageText(failed);
+  EXPECT_NE(text.find(failed.failures[0]), std::string::npos);
+  EXPECT_NE(text.find(failed.failures[1]), std::string::npos);
+  EXPECT_NE(text.find("not started"), std::string::npos);
+
+  InstallOutcome refused;
+  refused.refusal = "The path\nC:\\long\nwould be too long.";
+  EXPECT_NE(MessageText(refused).find("nothing was changed"), std::string::npos);
+  EXPECT_NE(MessageText(refused).find(*refused.refusal), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ondrel::installer
