@@ -16,4 +16,9 @@ std::size_t FindUnit(TextView text, char16_t unit, std::size_t from = 0);
 // TextView::npos; an empty pattern is found at from.
 std::size_t FindText(TextView text, TextView pattern, std::size_t from = 0);
 
+// Position of the first '<' at or after from that is followed by first or
+// by second, or TextView::npos. Looking at the unit after each '<' in the
+// same step passes most tags without stopping.
+std::size_t FindTagStart(TextView text, char16_t first, char16_t second, std::size_t from = 0);
+
 }  // namespace ondrel

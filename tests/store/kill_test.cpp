@@ -40,7 +40,10 @@ void SetVersion(Database& database, int version) {
 // The version every note of the file holds, or -1 when the file is torn.
 int VersionOnDisk(FileSystem& files, const Clock& clock, const Text& path) {
   Database database(files, clock);
-  if (!database.Load(path) || database.DocumentCount() != kNotes) return -1;
+  if (database.Load(path).status != LoadResult::Status::kRead ||
+      database.DocumentCount() != kNotes) {
+    return -1;
+  }
   int version = -1;
   for (int i = 0; i < kNotes; ++i) {
     auto* note = dynamic_cast<NoteDocument*>(database.DocumentAt(static_cast<std::uint32_t>(i)));

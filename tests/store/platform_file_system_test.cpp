@@ -69,7 +69,7 @@ TEST_F(PlatformFileSystemTest, ReadsWholeFilesAsLittleEndianUnits) {
   for (const Bytes& bytes : files) {
     ASSERT_TRUE(WriteFileAtomically(*files_, path, bytes.data(), bytes.size()));
     FileUnits read;
-    ASSERT_TRUE(files_->ReadAllUnits(path, read));
+    ASSERT_TRUE(files_->ReadAllUnits(path, read).read());
     Text expected;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
       expected.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
@@ -81,8 +81,11 @@ TEST_F(PlatformFileSystemTest, ReadsWholeFilesAsLittleEndianUnits) {
     }
   }
   FileUnits read;
-  EXPECT_FALSE(files_->ReadAllUnits(folder_.File("missing"), read));
-  EXPECT_FALSE(files_->ReadAllUnits(folder_.path().u16string(), read));
+  EXPECT_EQ(files_->ReadAllUnits(folder_.File("missing"), read).status,
+            ReadResult::Status::kNoFile);
+  const ReadResult folderRead = files_->ReadAllUnits(folder_.path().u16string(), read);
+  EXPECT_EQ(folderRead.status, ReadResult::Status::kFailed);
+  EXPECT_FALSE(folderRead.reason.empty());
 }
 
 // A file with a byte-order mark and an odd last byte loads its documents,
@@ -103,10 +106,12 @@ TEST_F(PlatformFileSystemTest, AnUnkeepableFileIsBackedUpByteForByte) {
 
   FixedClock clock({2024, 3, 5, 9, 7});
   Database database(*files_, clock);
-  ASSERT_TRUE(database.Load(path));
+  const LoadResult loaded = database.Load(path);
+  ASSERT_EQ(loaded.status, LoadResult::Status::kRead);
+  EXPECT_TRUE(loaded.damaged);
+  EXPECT_EQ(loaded.backupPath, path + u".bak");
   ASSERT_EQ(database.DocumentCount(), 1u);
   EXPECT_EQ(Text(database.DocumentAt(0)->StoredText()), block);
-  ASSERT_TRUE(database.Save(nullptr));
   Bytes backup;
   ASSERT_TRUE(files_->ReadAll(path + u".bak", backup));
   EXPECT_EQ(backup, bytes);
@@ -117,13 +122,13 @@ TEST_F(PlatformFileSystemTest, AStoreSavesAndReloadsThroughThePlatformFiles) {
   const Text path = folder_.File("ondrel.db");
   {
     Database database(*files_, clock);
-    EXPECT_FALSE(database.Load(path));
+    EXPECT_EQ(database.Load(path).status, LoadResult::Status::kNoFile);
     auto* note = static_cast<NoteDocument*>(database.CreateDocument(NoteDocument::kTypeName));
     note->SetField(note->subject(), TextView(u"\u00DCbung <1> & more"));
     ASSERT_TRUE(note->SaveIfDirty());
   }
   Database reloaded(*files_, clock);
-  ASSERT_TRUE(reloaded.Load(path));
+  ASSERT_EQ(reloaded.Load(path).status, LoadResult::Status::kRead);
   ASSERT_EQ(reloaded.DocumentCount(), 1u);
   EXPECT_EQ(static_cast<NoteDocument*>(reloaded.DocumentAt(0))->subject(),
             Text(u"\u00DCbung <1> & more"));
