@@ -24,7 +24,8 @@ const TextKey kOrganiserTexts[] = {
     {u"MainWindow", u"MessageWarning"},  {u"MainWindow", u"MessageSaveQuestion"},
     {u"MainWindow", u"MessageSaveFailed"}, {u"MainWindow", u"ButtonSave"},
     {u"MainWindow", u"ButtonCancel"},    {u"MainWindow", u"ButtonRemove"},
-    {u"MainWindow", u"ButtonNew"},
+    {u"MainWindow", u"ButtonNew"},       {u"MainWindow", u"MessageLoadFailed"},
+    {u"MainWindow", u"MessageLoadDamaged"},
 
     {u"NotePage", u"HeaderLastChange"},  {u"NotePage", u"HeaderKeywords"},
     {u"NotePage", u"HeaderSubject"},     {u"NotePage", u"LabelSearchPanel"},

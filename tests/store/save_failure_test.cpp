@@ -146,7 +146,9 @@ TEST_F(FaultByCountTest, ALoadFailingAtAnyCallNeverLetsASaveLoseTheOldFile) {
       NoteDocument* typed = NewNote(u"typed", u"", u"");
       ASSERT_TRUE(typed->SaveIfDirty());
       EXPECT_NE(files_.Contents(kPath), old);
-      if (lastLoad_.damaged) EXPECT_EQ(files_.Contents(lastLoad_.backupPath), old);
+      if (lastLoad_.damaged) {
+        EXPECT_EQ(files_.Contents(lastLoad_.backupPath), old);
+      }
       ExpectNoTemporaryFile();
       if (!failedCall) break;
       ASSERT_LT(n, 50u);
