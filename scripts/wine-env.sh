@@ -3,15 +3,21 @@
 # with its output going nowhere (a server that inherits a harness's pipe
 # makes every test wait for it).
 #
-# Sets WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY.
+# Sets WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY, and
+# ondrel_win_build / ondrel_win_toolchain: the Windows build whose programs
+# run on this machine (see wine-arch.sh).
 # Call ondrel_wine_start first and ondrel_wine_stop when done.
 
 ondrel_root=${ondrel_root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-
-export WINEARCH=win32
+# shellcheck source=scripts/wine-arch.sh
+. "$ondrel_root/scripts/wine-arch.sh"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix}
+if [ "$ondrel_wine_bits" = 32 ]; then
+  export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix}
+else
+  export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix64}
+fi
 ondrel_xvfb_pid=
 
 ondrel_wine_start() {
