@@ -120,6 +120,12 @@ TEST_F(ShippedLanguageFileTest, KnownTextsReadBackExactly) {
   const Text saveFailed = Printable(table.Lookup(u"MainWindow", u"MessageSaveFailed"));
   EXPECT_NE(saveFailed.find(u"ondrel.db"), Text::npos);
   EXPECT_NE(saveFailed.find(u"Save"), Text::npos);
+  // The start warnings name the file; the shell puts the backup's name in
+  // place of "%1".
+  EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageLoadFailed")).find(u"\"ondrel.db\""),
+            Text::npos);
+  EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageLoadDamaged")).find(u"\"%1\""),
+            Text::npos);
 }
 
 }  // namespace

@@ -228,7 +228,7 @@ TEST_F(StartWarningTest, AFileHeldFromBeforeTheStartIsNeitherEmptiedNorReplaced)
   ASSERT_TRUE(warned);
   EXPECT_EQ(warning.caption, L"Warning");
   EXPECT_NE(warning.text.find(L"\"ondrel.db\" could not be read"), std::wstring::npos);
-  EXPECT_NE(warning.text.find(L"nothing will be written over"), std::wstring::npos);
+  EXPECT_NE(warning.text.find(L"othing will be written over"), std::wstring::npos);
 
   // The file is free again, and the user types a note and saves it: the
   // save fails with the usual warning, and the file keeps every record.
