@@ -49,10 +49,10 @@ std::unique_ptr<Document> ConstructForBlock(TextView block, Database* database) 
 // Position of the next "<Document>" or "</Document>" at or after from.
 std::size_t FindBlockTag(TextView all, std::size_t from) {
   for (;;) {
-    const std::size_t at = FindTagStart(all, u'D', u'/', from);
+    const std::size_t at = FindTagStart(all, u'D', from);
     if (at == TextView::npos) return at;
     const TextView tag = all[at + 1] == u'/' ? kDocumentClose : kDocumentOpen;
-    if (all.compare(at, tag.size(), tag) == 0) return at;
+    if (TextAt(all, at, tag)) return at;
     from = at + 1;
   }
 }

@@ -105,7 +105,7 @@ void CollectUnread(TextView text, std::size_t start, std::size_t end, const Kind
     const std::size_t valueStart = static_cast<std::size_t>(raw[i]->data() - text.data());
     const std::size_t valueEnd = valueStart + raw[i]->size();
     const TextView close = tags.closeViews[i];
-    const bool closed = text.compare(valueEnd, close.size(), close) == 0;
+    const bool closed = TextAt(text, valueEnd, close);
     Span span{valueStart - tags.openViews[i].size(), closed ? valueEnd + close.size() : valueEnd};
     // Kept in order of their start (a handful of elements: insertion).
     std::size_t at = count++;
@@ -171,10 +171,9 @@ void FieldedDocument::Parse() {
     fields_[layout_.writtenOrder[i]] = DecodeField(raw[kEnvelopeCount + i]);
   }
   // Inside the block's own tags (a block cut off has no closing tag).
-  const std::size_t start = text.substr(0, kDocumentOpen.size()) == kDocumentOpen ? kDocumentOpen.size() : 0;
+  const std::size_t start = TextAt(text, 0, kDocumentOpen) ? kDocumentOpen.size() : 0;
   std::size_t end = text.size();
-  if (end - start >= kDocumentClose.size() &&
-      text.substr(end - kDocumentClose.size()) == kDocumentClose) {
+  if (end - start >= kDocumentClose.size() && TextAt(text, end - kDocumentClose.size(), kDocumentClose)) {
     end -= kDocumentClose.size();
   }
   unread_.clear();
