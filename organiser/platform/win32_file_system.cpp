@@ -101,7 +101,8 @@ Text ReasonOf(DWORD error) {
   Text reason;
   if (length != 0 && words != nullptr) reason.assign(words, words + length);
   if (words != nullptr) LocalFree(words);
-  while (!reason.empty() && (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u' ')) {
+  while (!reason.empty() &&
+         (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u' ')) {
     reason.pop_back();
   }
   if (reason.empty()) {

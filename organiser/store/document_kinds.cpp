@@ -9,9 +9,8 @@ namespace {
 // Opening and closing tags of up to this many elements per kind, built once.
 constexpr std::size_t kMaxElements = 17;
 
-// Every kind's element list: the envelope (type, then the two stamps),
-// then the fields in written order.
-constexpr std::size_t kTypeIndex = 0;
+// Every kind's element list: the envelope (the type at 0, then the two
+// stamps), then the fields in written order.
 constexpr std::size_t kCreateIndex = 1;
 constexpr std::size_t kModifyIndex = 2;
 constexpr std::size_t kEnvelopeCount = 3;
@@ -149,7 +148,8 @@ void FieldedDocument::Serialize() {
     const TextField& field = fields_[layout_.writtenOrder[i]];
     const TextView open = tags.openViews[kEnvelopeCount + i];
     const TextView close = tags.closeViews[kEnvelopeCount + i];
-    if ((!field || field->empty()) && !unread_.empty() && FindText(unread_, open) != TextView::npos) {
+    const bool empty = !field || field->empty();
+    if (empty && !unread_.empty() && FindText(unread_, open) != TextView::npos) {
       // An empty field is normally left out; here the kept text holds a
       // later element of the same name, which would be read in its place.
       AddEmptyElement(open, close);
@@ -173,7 +173,8 @@ void FieldedDocument::Parse() {
   // Inside the block's own tags (a block cut off has no closing tag).
   const std::size_t start = TextAt(text, 0, kDocumentOpen) ? kDocumentOpen.size() : 0;
   std::size_t end = text.size();
-  if (end - start >= kDocumentClose.size() && TextAt(text, end - kDocumentClose.size(), kDocumentClose)) {
+  if (end - start >= kDocumentClose.size() &&
+      TextAt(text, end - kDocumentClose.size(), kDocumentClose)) {
     end -= kDocumentClose.size();
   }
   unread_.clear();

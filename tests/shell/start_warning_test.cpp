@@ -167,9 +167,11 @@ class Organiser {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    void* remote = VirtualAllocEx(process_.hProcess, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+    void* remote =
+        VirtualAllocEx(process_.hProcess, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
     WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr);
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote));
     VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
   }
 
@@ -188,11 +190,12 @@ class StartWarningTest : public ::testing::Test {
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);
     const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    folder_ = std::wstring(base) + L"ondrel-start-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::wstring(test.begin(), test.end()) + L"\\";
+    folder_ = std::wstring(base) + L"ondrel-start-" + std::to_wstring(GetCurrentProcessId()) +
+              L"-" + std::wstring(test.begin(), test.end()) + L"\\";
     CreateDirectoryW(folder_.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW((kDistFolder + L"ondrel.exe").c_str(), (folder_ + L"ondrel.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW((kDistFolder + L"ondrel.lng").c_str(), (folder_ + L"ondrel.lng").c_str(), FALSE));
+    for (const wchar_t* name : {L"ondrel.exe", L"ondrel.lng"}) {
+      ASSERT_TRUE(CopyFileW((kDistFolder + name).c_str(), (folder_ + name).c_str(), FALSE));
+    }
   }
   void TearDown() override {
     for (const wchar_t* name : {L"ondrel.exe", L"ondrel.lng", L"ondrel.db", L"ondrel.db.bak",
@@ -213,7 +216,8 @@ TEST_F(StartWarningTest, AFileHeldFromBeforeTheStartIsNeitherEmptiedNorReplaced)
   WriteBytes(Database(), old);
   // Another program holds the file without sharing for a few seconds, as
   // backup, sync and virus-scanning programs do.
-  HANDLE held = CreateFileW(Database().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held =
+      CreateFileW(Database().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   std::thread holder([held] {
     Sleep(4000);
@@ -262,7 +266,8 @@ TEST_F(StartWarningTest, APartlyUnreadableFileIsNamedWithItsBackup) {
 
 TEST_F(StartWarningTest, ANoteKeepsElementsItDoesNotKnowWhenEditedAndSaved) {
   const std::wstring unknown = L"<Colour>red</Colour><Body>second body</Body>";
-  WriteBytes(Database(), Utf16(L"<Database>" + NoteBlock(L"note", L"<Body>first body</Body>" + unknown) +
+  WriteBytes(Database(), Utf16(L"<Database>" +
+                               NoteBlock(L"note", L"<Body>first body</Body>" + unknown) +
                                L"</Database>"));
   Organiser organiser(folder_);
   const HWND window = organiser.MainWindow();

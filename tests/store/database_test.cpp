@@ -198,7 +198,9 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
   MemoryFileSystem::Bytes oddWithMark = {0xFF, 0xFE};
   oddWithMark.insert(oddWithMark.end(), odd.begin(), odd.end());
   MemoryFileSystem::Bytes utf8;
-  for (char16_t unit : u"<Database>" + good + u"</Database>") utf8.push_back(static_cast<unsigned char>(unit));
+  for (char16_t unit : u"<Database>" + good + u"</Database>") {
+    utf8.push_back(static_cast<unsigned char>(unit));  // all of it ASCII
+  }
   const Case cases[] = {
       {"block without closing tag",
        FileBytes(u"<Database>" + good + u"<Document><DocumentType>NoteDocument")},

@@ -58,7 +58,8 @@ class FaultByCountTest : public StoreTest {
     for (std::uint32_t i = 0; i < database.DocumentCount(); ++i) {
       Document* document = database.DocumentAt(i);
       const bool inFile = Contains(file, document->StoredText());
-      const bool holds = document->IsDeleted() ? !inFile : inFile && !document->StoredText().empty();
+      const bool holds =
+          document->IsDeleted() ? !inFile : inFile && !document->StoredText().empty();
       EXPECT_EQ(document->IsDirty(), !holds) << "document " << i;
     }
   }

@@ -127,7 +127,8 @@ TEST_F(SearchTest, OnlyTheQueriedKindMatchesAndSearchingChangesNothing) {
   // Removed documents are found too; the page leaves them out.
   ASSERT_TRUE(note->SaveIfDirty());
   ASSERT_TRUE(note->DeleteAndSave());
-  EXPECT_EQ(Find(u"edited", u"", u"", Day(1, 1, 2024), Day(1, 1, 2025)), std::vector<Text>{u"edited"});
+  EXPECT_EQ(Find(u"edited", u"", u"", Day(1, 1, 2024), Day(1, 1, 2025)),
+            std::vector<Text>{u"edited"});
 
   SearchQuery query;
   query.kind = u"Nothing";
