@@ -65,6 +65,7 @@ TEST(AllocationFailureTest, ALoadThatRunsOutOfMemoryCouldNotReadAndRefusesToSave
     if (!failed) {
       EXPECT_EQ(result.status, LoadResult::Status::kRead);
       EXPECT_EQ(database.DocumentCount(), 3u);
+      EXPECT_GT(n, 10) << "the failing operator new is not the one in use";
       break;
     }
     ASSERT_EQ(result.status, LoadResult::Status::kCouldNotRead) << "allocation " << n;
@@ -90,6 +91,7 @@ TEST(AllocationFailureTest, ASaveThatRunsOutOfMemoryFailsAndLeavesTheFile) {
     if (!failed) {
       EXPECT_TRUE(saved);
       EXPECT_NE(files.Contents(kPath), old);
+      EXPECT_GT(n, 10) << "the failing operator new is not the one in use";
       break;
     }
     ASSERT_FALSE(saved) << "allocation " << n;
