@@ -1,6 +1,7 @@
 // The platform's files on POSIX systems: open/read/write/fsync/rename.
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,29 +92,53 @@ ReadChunk ChunkReader(int fd) {
   };
 }
 
+ReadResult Failed(int error) {
+  const char* words = std::strerror(error);
+  return ReadResult{ReadResult::Status::kFailed, Text(words, words + std::strlen(words))};
+}
+
 // Opens path for reading when it names a regular file; size receives its
-// size.
-FileDescriptor OpenRegularFile(const Text& path, std::size_t& size) {
+// size as reported now. On failure, error receives errno's reason.
+FileDescriptor OpenRegularFile(const Text& path, std::size_t& size, int& error) {
   FileDescriptor fd(::open(Utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return fd;
+  if (!fd.valid()) {
+    error = errno;
+    return fd;
+  }
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return FileDescriptor();
+  if (::fstat(fd.get(), &info) != 0) {
+    error = errno;
+    return FileDescriptor();
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return FileDescriptor();
+  }
   size = static_cast<std::size_t>(info.st_size);
   return fd;
+}
+
+template <typename Target>
+ReadResult ReadWholeFile(const Text& path, Target& target) {
+  std::size_t size = 0;
+  int error = 0;
+  FileDescriptor fd = OpenRegularFile(path, size, error);
+  if (!fd.valid()) {
+    if (error == ENOENT || error == ENOTDIR) return ReadResult{ReadResult::Status::kNoFile, Text()};
+    return Failed(error);
+  }
+  if (!ReadOpenFile(size, ChunkReader(fd.get()), target)) return Failed(errno);
+  return ReadResult{ReadResult::Status::kRead, Text()};
 }
 
 class PosixFileSystem final : public FileSystem {
  public:
   bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
-    std::size_t size = 0;
-    FileDescriptor fd = OpenRegularFile(path, size);
-    return fd.valid() && ReadOpenFile(size, ChunkReader(fd.get()), bytes);
+    return ReadWholeFile(path, bytes).read();
   }
 
-  bool ReadAllUnits(const Text& path, FileUnits& units) override {
-    std::size_t size = 0;
-    FileDescriptor fd = OpenRegularFile(path, size);
-    return fd.valid() && ReadOpenFile(size, ChunkReader(fd.get()), units);
+  ReadResult ReadAllUnits(const Text& path, FileUnits& units) override {
+    return ReadWholeFile(path, units);
   }
 
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {

@@ -83,45 +83,103 @@ bool IsPassingRefusal(DWORD error) {
          error == ERROR_LOCK_VIOLATION;
 }
 
-// One ReadFile on file, at most 256 MB at a time.
-ReadChunk ChunkReader(HANDLE file) {
-  return [file](unsigned char* storage, std::size_t room) -> long long {
+// How long a read refused because another program holds the file (a
+// backup, sync or virus-scanning program) is tried again before it counts.
+constexpr DWORD kReadPatienceMs = 2000;
+constexpr DWORD kReadPauseMs = 50;
+
+bool IsHeldByAnotherProgram(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// The system's own sentence for an error code, without its line break.
+Text ReasonOf(DWORD error) {
+  wchar_t* words = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+  Text reason;
+  if (length != 0 && words != nullptr) reason.assign(words, words + length);
+  if (words != nullptr) LocalFree(words);
+  while (!reason.empty() &&
+         (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u' ')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) {
+    const std::wstring number = std::to_wstring(error);
+    reason = u"Error " + Text(number.begin(), number.end());
+  }
+  return reason;
+}
+
+// One ReadFile on file, at most 256 MB at a time; error receives the code of
+// a failed read.
+ReadChunk ChunkReader(HANDLE file, DWORD& error) {
+  return [file, &error](unsigned char* storage, std::size_t room) -> long long {
     DWORD want = room > 0x10000000 ? 0x10000000 : static_cast<DWORD>(room);
     DWORD got = 0;
-    if (!ReadFile(file, storage, want, &got, nullptr)) return -1;
+    if (!ReadFile(file, storage, want, &got, nullptr)) {
+      error = GetLastError();
+      return -1;
+    }
     return got;
   };
 }
 
-// Opens path for reading; size receives the file's size. Invalid when the
-// file cannot be opened or is too large for this process.
-FileHandle OpenForReading(const Text& path, std::size_t& size) {
-  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+// One attempt at reading the whole file; error receives the code of what
+// failed (ERROR_SUCCESS when the whole file was read).
+template <typename Target>
+void TryReadWholeFile(const std::wstring& path, Target& target, DWORD& error) {
+  error = ERROR_SUCCESS;
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return file;
+  if (!file.valid()) {
+    error = GetLastError();
+    return;
+  }
   LARGE_INTEGER fileSize{};
-  if (!GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart < 0) return FileHandle();
+  if (!GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart < 0) {
+    error = GetLastError();
+    return;
+  }
   // Leaves room for the byte past the end that the read asks for.
   if (static_cast<unsigned long long>(fileSize.QuadPart) >= (std::size_t(-1) >> 1)) {
-    return FileHandle();
+    error = ERROR_NOT_ENOUGH_MEMORY;
+    return;
   }
-  size = static_cast<std::size_t>(fileSize.QuadPart);
-  return file;
+  if (!ReadOpenFile(static_cast<std::size_t>(fileSize.QuadPart), ChunkReader(file.get(), error),
+                    target)) {
+    if (error == ERROR_SUCCESS) error = ERROR_READ_FAULT;
+  }
+}
+
+template <typename Target>
+ReadResult ReadWholeFile(const Text& path, Target& target) {
+  const std::wstring widePath = WidePath(path);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD error = ERROR_SUCCESS;
+    TryReadWholeFile(widePath, target, error);
+    if (error == ERROR_SUCCESS) return ReadResult{ReadResult::Status::kRead, Text()};
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return ReadResult{ReadResult::Status::kNoFile, Text()};
+    }
+    if (!IsHeldByAnotherProgram(error) || GetTickCount() - start >= kReadPatienceMs) {
+      return ReadResult{ReadResult::Status::kFailed, ReasonOf(error)};
+    }
+    Sleep(kReadPauseMs);
+  }
 }
 
 class Win32FileSystem final : public FileSystem {
  public:
   bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) override {
-    std::size_t size = 0;
-    FileHandle file = OpenForReading(path, size);
-    return file.valid() && ReadOpenFile(size, ChunkReader(file.get()), bytes);
+    return ReadWholeFile(path, bytes).read();
   }
 
-  bool ReadAllUnits(const Text& path, FileUnits& units) override {
-    std::size_t size = 0;
-    FileHandle file = OpenForReading(path, size);
-    return file.valid() && ReadOpenFile(size, ChunkReader(file.get()), units);
+  ReadResult ReadAllUnits(const Text& path, FileUnits& units) override {
+    return ReadWholeFile(path, units);
   }
 
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {

@@ -23,6 +23,38 @@ std::unique_ptr<Page> MakeOrganiserPage(int index, const LanguageTable& language
   }
 }
 
+Text MainWindowText(const LanguageTable& language, const char16_t* key) {
+  const char16_t* text = language.Lookup(u"MainWindow", key);
+  return text != nullptr ? Text(text) : Text();
+}
+
+// The file name at the end of a path.
+Text FileNameOf(const Text& path) {
+  const std::size_t slash = path.find_last_of(u"\\/");
+  return slash == Text::npos ? path : path.substr(slash + 1);
+}
+
+// The start warning for what loading the database found, or empty text.
+Text StartWarningFor(const LoadResult& loaded, const LanguageTable& language) {
+  if (loaded.status == LoadResult::Status::kCouldNotRead) {
+    Text text = MainWindowText(language, u"MessageLoadFailed");
+    if (!loaded.reason.empty()) text += u"\r\n\r\n" + loaded.reason;
+    return text;
+  }
+  if (loaded.status == LoadResult::Status::kRead && loaded.damaged) {
+    Text text = MainWindowText(language, u"MessageLoadDamaged");
+    const Text backup = FileNameOf(loaded.backupPath);
+    const std::size_t placeholder = text.find(u"%1");
+    if (placeholder != Text::npos) {
+      text.replace(placeholder, 2, backup);
+    } else {
+      text += u" " + backup;
+    }
+    return text;
+  }
+  return Text();
+}
+
 }  // namespace
 
 Application::Application(Text programFolder, FileSystem& files, const Clock& clock)
@@ -47,7 +79,7 @@ Application::~Application() {
 void Application::Initialize() {
   language_->Load(files_, programFolder_ + u"ondrel.lng");
   database_ = std::make_unique<Database>(files_, clock_);
-  database_->Load(programFolder_ + u"ondrel.db");
+  startWarning_ = StartWarningFor(database_->Load(programFolder_ + u"ondrel.db"), *language_);
   for (int index = 1; index <= 3; ++index) pages_[index] = makePage_(index, *language_);
 }
 
@@ -85,7 +117,16 @@ HWND Application::CreateMainWindow() {
                       nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window == nullptr) return nullptr;
   ShowWindow(window, SW_SHOW);
+  ShowStartWarning(window);
   return window;
+}
+
+void Application::ShowStartWarning(HWND window) {
+  if (startWarning_.empty()) return;
+  const Text text = std::exchange(startWarning_, Text());
+  const Text caption = MainWindowText(*language_, u"MessageWarning");
+  UpdateWindow(window);
+  MessageBoxW(window, AsWide(text), AsWide(caption), MB_OK | MB_ICONWARNING);
 }
 
 int Application::RunMessageLoop() {

@@ -41,9 +41,12 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   // Loads the language table and the database and constructs the pages.
+  // A database file that could not be read, or only in part, leaves a
+  // warning for the main window to show.
   void Initialize();
   // Registers the window class "Ondrel" and creates the main window (the
-  // tab strip and the three pages; the note page active) and shows it.
+  // tab strip and the three pages; the note page active) and shows it,
+  // then the warning Initialize left, if any, in a message box over it.
   // Null when the window cannot be created or Initialize was not called.
   HWND CreateMainWindow();
   // Runs the message loop (Tab-key rule, dialog keys, dispatch) until
@@ -73,6 +76,8 @@ class Application {
   static void RegisterWindowClass();
 
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Shows startWarning_ once, owned by window.
+  void ShowStartWarning(HWND window);
   // Hands a message to the active page; before there is one, messages the
   // shell handles answer 0 and the rest go to the default procedure.
   LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool handledHere);
@@ -100,6 +105,8 @@ class Application {
   HWND mainWindow_ = nullptr;
   // Set when a message handler threw: the loop then ends with exit code 1.
   bool handlerFailed_ = false;
+  // What loading the database has to tell the user; empty when nothing.
+  Text startWarning_;
 };
 
 // The minimum tracking size of the main window, for WM_GETMINMAXINFO.

@@ -46,6 +46,39 @@ std::unique_ptr<Document> ConstructForBlock(TextView block, Database* database) 
   return ConstructKind(Decode(*type), database);
 }
 
+// Position of the next "<Document>" or "</Document>" at or after from.
+std::size_t FindBlockTag(TextView all, std::size_t from) {
+  for (;;) {
+    const std::size_t at = FindTagStart(all, u'D', from);
+    if (at == TextView::npos) return at;
+    const TextView tag = all[at + 1] == u'/' ? kDocumentClose : kDocumentOpen;
+    if (TextAt(all, at, tag)) return at;
+    from = at + 1;
+  }
+}
+
+bool IsClosingTagAt(TextView all, std::size_t at) {
+  return at != TextView::npos && all[at + 1] == u'/';
+}
+
+Text DecimalText(unsigned number) {
+  Text digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + number % 10));
+    number /= 10;
+  } while (number != 0);
+  return digits;
+}
+
+// How many backup names ("x.bak", "x.1.bak" ...) are tried before a damaged
+// file counts as one that cannot be backed up.
+constexpr unsigned kBackupNames = 1000;
+
+bool SameFile(const FileUnits& a, const FileUnits& b) {
+  return a.units() == b.units() && a.hasOddByte() == b.hasOddByte() &&
+         (!a.hasOddByte() || a.oddByte() == b.oddByte());
+}
+
 }  // namespace
 
 Database::Database(FileSystem& files, const Clock& clock)
@@ -55,68 +88,149 @@ Database::Database(FileSystem& files, const Clock& clock)
 
 Database::~Database() = default;
 
-bool Database::Load(const Text& path) {
-  path_ = path;
-  documents_ = std::make_unique<PtrArray<DocumentHandle>>(Ownership::kOwns);
+LoadResult Database::Load(const Text& path) {
   fileBehind_ = false;
+  refusesSaves_ = false;
   loadedBytesToBackUp_.clear();
+  backupPath_.clear();
+  try {
+    return LoadOrThrow(path);
+  } catch (...) {
+    // Part of the file is in memory and part is not: a save now would
+    // write only that part over the whole. Nothing read is kept.
+    documents_->Clear();
+    loadedBytesToBackUp_.clear();
+    refusesSaves_ = true;
+    LoadResult result;
+    result.status = LoadResult::Status::kCouldNotRead;
+    try {
+      result.reason = u"There is not enough memory to read it.";
+    } catch (...) {
+    }
+    return result;
+  }
+}
+
+LoadResult Database::LoadOrThrow(const Text& path) {
+  path_ = path;
+  documents_->Clear();
+  LoadResult result;
 
   FileUnits file;
-  if (!files_.ReadAllUnits(path_, file)) return false;
+  ReadResult read = files_.ReadAllUnits(path_, file);
+  if (read.status == ReadResult::Status::kNoFile) return result;
+  if (read.status != ReadResult::Status::kRead) {
+    refusesSaves_ = true;
+    result.status = LoadResult::Status::kCouldNotRead;
+    result.reason = std::move(read.reason);
+    return result;
+  }
+  result.status = LoadResult::Status::kRead;
 
   TextView all = file.units();
-  const bool hasByteOrderMark = !all.empty() && all.front() == u'\uFEFF';
-  if (hasByteOrderMark) all.remove_prefix(1);
+  if (!all.empty() && all.front() == u'\uFEFF') all.remove_prefix(1);
   bool keepsEverything = !file.hasOddByte();
 
+  // One scan finds every "<Document>" and "</Document>" in file order. A
+  // "<Document>" met inside a block starts the next block, so a block that
+  // lost its closing tag never swallows the ones after it.
   std::size_t position = 0;
-  while (position < all.size()) {
-    std::size_t open = FindText(all, kDocumentOpen, position);
-    std::size_t gapEnd = open == TextView::npos ? all.size() : open;
+  std::size_t tag = FindBlockTag(all, 0);
+  for (;;) {
+    // A closing tag outside any block is stray text between blocks.
+    while (IsClosingTagAt(all, tag)) tag = FindBlockTag(all, tag + kDocumentClose.size());
+    const std::size_t open = tag;
+    const std::size_t gapEnd = open == TextView::npos ? all.size() : open;
     if (!IsIgnorableGap(all.substr(position, gapEnd - position))) keepsEverything = false;
     if (open == TextView::npos) break;
-    std::size_t close = FindText(all, kDocumentClose, open + kDocumentOpen.size());
-    if (close == TextView::npos) {
-      keepsEverything = false;  // a block cut off: it cannot be kept
-      break;
-    }
-    std::size_t end = close + kDocumentClose.size();
-    TextView block = all.substr(open, end - open);
 
-    std::unique_ptr<Document> document = ConstructForBlock(block, this);
-    // A block of no known kind stays as it is, so that saving keeps it.
-    if (!document) document = std::make_unique<Document>(this);
-    document->LoadFromText(block);
-    auto handle = std::make_unique<DocumentHandle>();
-    handle->document = std::move(document);
-    documents_->Append(handle.get());
-    handle.release();
+    tag = FindBlockTag(all, open + kDocumentOpen.size());
+    const bool closed = IsClosingTagAt(all, tag);
+    std::size_t end = 0;
+    if (closed) {
+      end = tag + kDocumentClose.size();
+      tag = FindBlockTag(all, end);
+    } else {
+      end = tag == TextView::npos ? all.size() : tag;
+      keepsEverything = false;
+    }
+    AppendBlock(all.substr(open, end - open), closed);
     position = end;
   }
 
   if (!keepsEverything) {
-    // The file's bytes exactly as they were read.
-    if (hasByteOrderMark) loadedBytesToBackUp_ = {0xFF, 0xFE};
-    std::vector<unsigned char> body = LittleEndianBytes(all);
-    loadedBytesToBackUp_.insert(loadedBytesToBackUp_.end(), body.begin(), body.end());
-    if (file.hasOddByte()) loadedBytesToBackUp_.push_back(file.oddByte());
+    BackUpDamagedFile(file);
+    result.damaged = true;
+    result.backupPath = backupPath_;
   }
-  return true;
+  return result;
+}
+
+void Database::AppendBlock(TextView block, bool closed) {
+  std::unique_ptr<Document> document = ConstructForBlock(block, this);
+  // A block of no known kind stays as it is, so that saving keeps it.
+  if (!document) document = std::make_unique<Document>(this);
+  if (closed) {
+    document->LoadFromText(block);
+  } else {
+    // Kept as far as it goes, and closed, so that the file written next is
+    // whole again.
+    Text closedBlock;
+    closedBlock.reserve(block.size() + kDocumentClose.size());
+    closedBlock.append(block);
+    closedBlock.append(kDocumentClose);
+    document->LoadFromText(closedBlock);
+  }
+  auto handle = std::make_unique<DocumentHandle>();
+  handle->document = std::move(document);
+  documents_->Append(handle.get());
+  handle.release();
+}
+
+void Database::BackUpDamagedFile(const FileUnits& file) {
+  for (unsigned n = 0; n < kBackupNames; ++n) {
+    const Text candidate = n == 0 ? path_ + u".bak" : path_ + u"." + DecimalText(n) + u".bak";
+    FileUnits existing;
+    const ReadResult found = files_.ReadAllUnits(candidate, existing);
+    if (found.status == ReadResult::Status::kNoFile) {
+      backupPath_ = candidate;
+      break;
+    }
+    // An earlier start already kept this very file: no second copy.
+    if (found.read() && SameFile(existing, file)) {
+      backupPath_ = candidate;
+      return;
+    }
+  }
+  loadedBytesToBackUp_ = LittleEndianBytes(file.units());
+  if (file.hasOddByte()) loadedBytesToBackUp_.push_back(file.oddByte());
+  // Failing here is not final: the first save tries again, and fails while
+  // the copy cannot be made.
+  WriteBackupIfNeeded();
 }
 
 bool Database::Save(Document* changedDocument) {
+  if (refusesSaves_) return false;
   bool needed = changedDocument == nullptr || changedDocument->IsDirty() || fileBehind_;
   if (!needed) return true;
 
-  // Every changed document is serialized before the file is opened, so the
-  // writing itself only copies texts that are ready.
-  SerializeStoredDocuments();
-  bool written = WriteBackupIfNeeded() &&
-                 WriteFileAtomically(files_, path_, [this](WritableFile& file) {
-                   return WriteFileText(file);
-                 });
+  bool written = false;
+  try {
+    // Every changed document is serialized before the file is opened, so
+    // the writing itself only copies texts that are ready.
+    SerializeStoredDocuments();
+    written = WriteBackupIfNeeded() &&
+              WriteFileAtomically(files_, path_, [this](WritableFile& file) {
+                return WriteFileText(file);
+              });
+  } catch (...) {
+    // Out of memory while building the texts: the file was not touched.
+    written = false;
+  }
   fileBehind_ = !written;
-  if (!written && changedDocument != nullptr) changedDocument->MarkDirty();
+  if (written) {
+    for (DocumentHandle* handle : *documents_) handle->document->MarkSaved();
+  }
   return written;
 }
 
@@ -172,7 +286,8 @@ bool Database::WriteFileText(WritableFile& file) const {
 
 bool Database::WriteBackupIfNeeded() {
   if (loadedBytesToBackUp_.empty()) return true;
-  if (!WriteFileAtomically(files_, path_ + u".bak", loadedBytesToBackUp_.data(),
+  if (backupPath_.empty()) return false;  // every backup name is taken
+  if (!WriteFileAtomically(files_, backupPath_, loadedBytesToBackUp_.data(),
                            loadedBytesToBackUp_.size())) {
     return false;
   }

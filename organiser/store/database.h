@@ -27,6 +27,25 @@ struct DocumentHandle {
   std::unique_ptr<Document> document;
 };
 
+// What Database::Load found.
+struct LoadResult {
+  enum class Status {
+    kNoFile,        // no file yet: an empty store; the first save makes it
+    kRead,          // the file was read
+    kCouldNotRead,  // a file is there but could not be read: an empty store
+                    // that refuses every save, so the file is never replaced
+  };
+  Status status = Status::kNoFile;
+  // kRead: the file held text the store cannot keep (a block cut off, stray
+  // text, an odd last byte, a file in another encoding). The file as it was
+  // is copied to backupPath, a name no earlier copy has: at once, or, when
+  // that fails, by the first save, which fails while it cannot make it.
+  bool damaged = false;
+  Text backupPath;
+  // kCouldNotRead: the platform's own words for why (may be empty).
+  Text reason;
+};
+
 class Database {
  public:
   // files and clock are not owned and must outlive the store.
@@ -37,20 +56,20 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   // Fills the store from the file at path and remembers path for saving.
-  // A missing or unreadable file gives an empty store (returns false).
   // Blocks of no known kind are kept as plain documents and written back
-  // unchanged. If the file holds text that the store cannot keep (a block
-  // without its closing tag, an odd last byte, stray text between blocks),
-  // the loaded bytes are kept so that the first save first copies them to
-  // path + ".bak".
-  bool Load(const Text& path);
+  // unchanged; a block without its closing tag ends where the next block
+  // starts and is kept as far as it goes. Never throws: running out of
+  // memory while reading counts as kCouldNotRead.
+  LoadResult Load(const Text& path);
 
   // Rewrites the file when changedDocument is dirty, when an earlier write
   // failed, or when changedDocument is null. Returns true when nothing
-  // needed writing or the file was written; on false the file is exactly as
-  // it was, changedDocument stays dirty and IsFileBehind() is true. The first
-  // write after a load that dropped text first copies the loaded bytes to
-  // path + ".bak"; when that copy fails, the save fails.
+  // needed writing or the file was written (every document is then clean).
+  // On false the file is exactly as it was, every document not written
+  // stays dirty and IsFileBehind() is true. Fails at once, touching nothing,
+  // after a Load that could not read the file, and while the backup of a
+  // damaged file cannot be made. Never throws: running out of memory is a
+  // failed save.
   bool Save(Document* changedDocument);
 
   // A new document of the named kind ("NoteDocument", "PasswordDocument",
@@ -71,8 +90,17 @@ class Database {
   Document* DocumentAt(std::uint32_t index) const;
   // True while the last write of the file failed (the file is behind).
   bool IsFileBehind() const { return fileBehind_; }
+  // True after a Load that could not read the file: no save writes.
+  bool RefusesSaves() const { return refusesSaves_; }
 
  private:
+  // The loading itself; may throw std::bad_alloc.
+  LoadResult LoadOrThrow(const Text& path);
+  // Appends a document made from one block (closed or cut off).
+  void AppendBlock(TextView block, bool closed);
+  // Copies the damaged file's bytes to a new backup name, or finds an
+  // earlier copy that holds exactly them.
+  void BackUpDamagedFile(const FileUnits& file);
   // Rebuilds the text of every changed document that is not removed.
   void SerializeStoredDocuments();
   // Writes the whole file text: "<Database>" + the block of every document
@@ -85,8 +113,10 @@ class Database {
   std::unique_ptr<PtrArray<DocumentHandle>> documents_;
   Text path_;
   bool fileBehind_ = false;
-  // The file as loaded, kept only when loading dropped something.
+  bool refusesSaves_ = false;
+  // The damaged file as loaded, kept until its backup is written.
   std::vector<unsigned char> loadedBytesToBackUp_;
+  Text backupPath_;
 };
 
 }  // namespace ondrel

@@ -77,29 +77,33 @@ void Document::SetField(TextField& field, std::optional<TextView> value) {
   if (!value) {
     if (!field) return;
     field.reset();
-    dirty_ = true;
+    MarkDirty();
     return;
   }
   if (field && TextView(*field) == *value) return;
   field = Text(*value);
-  dirty_ = true;
+  MarkDirty();
 }
 
 bool Document::SaveIfDirty() {
-  if (database_ == nullptr) return !dirty_;
-  if (!dirty_ && !database_->IsFileBehind()) return true;
+  if (database_ == nullptr) return !unsaved_;
+  if (!unsaved_ && !database_->IsFileBehind()) return true;
   return database_->Save(this);
 }
 
 bool Document::DeleteAndSave() {
-  deleted_ = true;
-  dirty_ = true;
   if (database_ == nullptr) return false;
-  bool written = database_->Save(this);
-  // A removed document is never serialized again, so nothing else would
-  // clear the flag; it stays set only while the file still holds it.
-  if (written) dirty_ = false;
-  return written;
+  const bool wasDeleted = deleted_;
+  const bool wasUnsaved = unsaved_;
+  deleted_ = true;
+  unsaved_ = true;
+  if (database_->Save(this)) return true;
+  // The file still holds the document: a removal kept only in memory would
+  // be written by whatever save succeeds next, long after the user was told
+  // it failed. Undone, the record stays as the file has it.
+  deleted_ = wasDeleted;
+  unsaved_ = wasUnsaved;
+  return false;
 }
 
 std::int32_t Document::DayNumber() {
@@ -121,6 +125,24 @@ void Document::AddFragment(TextView openTag, const TextField& value, TextView cl
   fragment->append(openTag);
   AppendEncoded(*fragment, *value);
   fragment->append(closeTag);
+  if (!fragments_) fragments_ = std::make_unique<PtrArray<Text>>(Ownership::kOwns);
+  fragments_->Append(fragment.get());
+  fragment.release();
+}
+
+void Document::AddEmptyElement(TextView openTag, TextView closeTag) {
+  auto fragment = std::make_unique<Text>();
+  fragment->reserve(openTag.size() + closeTag.size());
+  fragment->append(openTag);
+  fragment->append(closeTag);
+  if (!fragments_) fragments_ = std::make_unique<PtrArray<Text>>(Ownership::kOwns);
+  fragments_->Append(fragment.get());
+  fragment.release();
+}
+
+void Document::AddRawFragment(TextView text) {
+  if (text.empty()) return;
+  auto fragment = std::make_unique<Text>(text);
   if (!fragments_) fragments_ = std::make_unique<PtrArray<Text>>(Ownership::kOwns);
   fragments_->Append(fragment.get());
   fragment.release();
@@ -173,6 +195,7 @@ void Document::Forget() {
   createDate_.reset();
   modifyDate_.reset();
   dirty_ = false;
+  unsaved_ = false;
   // The list is made when a fragment is first added: a loaded document that
   // is never changed needs none.
   if (fragments_) fragments_->Clear();

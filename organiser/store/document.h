@@ -48,15 +48,20 @@ class Document {
   // differs (a null field given an empty text differs).
   void SetField(TextField& field, std::optional<TextView> value);
 
-  // Writes the database when this document changed. Returns true when
-  // nothing needed writing or the file was written; on false the document
-  // stays dirty so that the next call retries.
+  // Writes the database when this document changed (or when an earlier
+  // write failed). Returns true when nothing needed writing or the file now
+  // holds the document; on false the document stays dirty so that the next
+  // call retries.
   bool SaveIfDirty();
   // Marks the document removed and writes the database without it. Returns
-  // whether the file was written.
+  // true when the file no longer holds it. On false the removal is undone:
+  // the document is listed, unchanged and as dirty as before, and no later
+  // save writes it out as removed.
   bool DeleteAndSave();
 
-  bool IsDirty() const { return dirty_; }
+  // True exactly while the file does not hold the document as it is in
+  // memory: an edit or a removal not yet written.
+  bool IsDirty() const { return unsaved_; }
   bool IsDeleted() const { return deleted_; }
   const TextField& GetModifyDate() const { return modifyDate_; }
   const TextField& GetCreateDate() const { return createDate_; }
@@ -70,13 +75,22 @@ class Document {
   // closeTag, or no value when openTag does not occur.
   TextField ExtractTag(TextView openTag, TextView closeTag) const;
 
-  // Marks the document changed again after a write of it failed, so that
-  // the next save serializes and writes it anew.
-  void MarkDirty() { dirty_ = true; }
+  // Makes the next save build the text anew from the fields (with a fresh
+  // modification stamp) and write it.
+  void MarkDirty() {
+    dirty_ = true;
+    unsaved_ = true;
+  }
 
  protected:
+  // True while the fields changed since the text was last built.
+  bool NeedsNewText() const { return dirty_; }
   // Appends <openTag>value</closeTag> (value encoded) unless value is empty.
   void AddFragment(TextView openTag, const TextField& value, TextView closeTag);
+  // Appends <openTag></closeTag> (an element written although empty).
+  void AddEmptyElement(TextView openTag, TextView closeTag);
+  // Appends text exactly as it is (text read from the file and kept).
+  void AddRawFragment(TextView text);
   // Fresh modification stamp, then the envelope fragments.
   void WriteEnvelope();
   // When dirty: text = "<Document>" + fragments + "</Document>"; clean.
@@ -88,12 +102,21 @@ class Document {
   void SetStamps(TextField createDate, TextField modifyDate);
 
  private:
+  friend class Database;
+  // Called by the store once the file holds this document as it is.
+  void MarkSaved() { unsaved_ = false; }
+
   // Steps 1 to 3 of InitNew: forget text, stamps and fragments.
   void Forget();
 
   std::unique_ptr<PtrArray<Text>> fragments_;
   Database* database_;  // not owned
+  // The fields changed since the text was last built.
   bool dirty_ = false;
+  // The file does not hold the document as it is in memory. Apart from
+  // dirty_: a text built for a write that then failed is written as it is
+  // by the retry, so a record nobody touched again keeps its stamp.
+  bool unsaved_ = false;
   bool deleted_ = false;
   std::optional<Text> text_;
   std::int32_t textLength_ = 0;

@@ -1,15 +1,22 @@
 #include "organiser/store/document_kinds.h"
 
 #include "organiser/store/markup.h"
+#include "organiser/store/text_scan.h"
 
 namespace ondrel {
 namespace {
 
 // Opening and closing tags of up to this many elements per kind, built once.
-constexpr std::size_t kMaxElements = 16;
+constexpr std::size_t kMaxElements = 17;
 
-// The two stamps come first in every kind's element list, then the fields.
-constexpr std::size_t kStampCount = 2;
+// Every kind's element list: the envelope (the type at 0, then the two
+// stamps), then the fields in written order.
+constexpr std::size_t kCreateIndex = 1;
+constexpr std::size_t kModifyIndex = 2;
+constexpr std::size_t kEnvelopeCount = 3;
+
+constexpr TextView kDocumentOpen = u"<Document>";
+constexpr TextView kDocumentClose = u"</Document>";
 
 struct KindTags {
   std::size_t count = 0;
@@ -28,6 +35,7 @@ std::unique_ptr<KindTags> MakeTags(const KindLayout& layout) {
     tags.open[i] = u"<" + Text(name) + u">";
     tags.close[i] = u"</" + Text(name) + u">";
   };
+  add(u"DocumentType");
   add(u"CreateDate");
   add(u"ModifyDate");
   for (std::size_t i = 0; i < layout.fieldCount; ++i) {
@@ -58,7 +66,7 @@ static_assert(sizeof(kNoteFields) / sizeof(kNoteFields[0]) == NoteDocument::kFie
 static_assert(sizeof(kPasswordFields) / sizeof(kPasswordFields[0]) ==
                   PasswordDocument::kFieldCount, "");
 static_assert(sizeof(kPhoneFields) / sizeof(kPhoneFields[0]) == PhoneDocument::kFieldCount, "");
-static_assert(PhoneDocument::kFieldCount + kStampCount <= kMaxElements, "");
+static_assert(PhoneDocument::kFieldCount + kEnvelopeCount <= kMaxElements, "");
 
 const KindLayout kNoteLayout = {NoteDocument::kTypeName, NoteDocument::kFieldCount, kNoteFields,
                                 kNoteOrder};
@@ -77,6 +85,46 @@ const KindTags& TagsOf(const KindLayout& layout) {
   return *phone;
 }
 
+// Where one element that was read stands in text: from its opening tag to
+// the end of its closing tag (or of its value, when the closing tag is
+// missing).
+struct Span {
+  std::size_t start;
+  std::size_t end;
+};
+
+// Appends to unread what lies between start and end of text outside every
+// element that was read, in text order.
+void CollectUnread(TextView text, std::size_t start, std::size_t end, const KindTags& tags,
+                   const std::optional<TextView>* raw, Text& unread) {
+  Span spans[kMaxElements];
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < tags.count; ++i) {
+    if (!raw[i]) continue;
+    const std::size_t valueStart = static_cast<std::size_t>(raw[i]->data() - text.data());
+    const std::size_t valueEnd = valueStart + raw[i]->size();
+    const TextView close = tags.closeViews[i];
+    const bool closed = TextAt(text, valueEnd, close);
+    Span span{valueStart - tags.openViews[i].size(), closed ? valueEnd + close.size() : valueEnd};
+    // Kept in order of their start (a handful of elements: insertion).
+    std::size_t at = count++;
+    while (at > 0 && spans[at - 1].start > span.start) {
+      spans[at] = spans[at - 1];
+      --at;
+    }
+    spans[at] = span;
+  }
+  std::size_t position = start;
+  for (std::size_t i = 0; i < count && position < end; ++i) {
+    if (spans[i].start > position) {
+      const std::size_t pieceEnd = spans[i].start < end ? spans[i].start : end;
+      unread.append(text.substr(position, pieceEnd - position));
+    }
+    if (spans[i].end > position) position = spans[i].end;
+  }
+  if (position < end) unread.append(text.substr(position, end - position));
+}
+
 }  // namespace
 
 const char16_t NoteDocument::kTypeName[] = u"NoteDocument";
@@ -87,29 +135,56 @@ FieldedDocument::FieldedDocument(Database* database, const KindLayout& layout, T
     : Document(database), layout_(layout), fields_(fields) {}
 
 void FieldedDocument::Serialize() {
-  if (!IsDirty()) return;
+  if (!NeedsNewText()) return;
   WriteEnvelope();
   const KindTags& tags = TagsOf(layout_);
-  for (std::size_t i = 0; i < layout_.fieldCount; ++i) {
-    AddFragment(tags.openViews[kStampCount + i], fields_[layout_.writtenOrder[i]],
-                tags.closeViews[kStampCount + i]);
+  if (!unread_.empty() && (!GetCreateDate() || GetCreateDate()->empty()) &&
+      FindText(unread_, tags.openViews[kCreateIndex]) != TextView::npos) {
+    // The kept text names a creation date too: the empty one written here
+    // stays the one read first.
+    AddEmptyElement(tags.openViews[kCreateIndex], tags.closeViews[kCreateIndex]);
   }
+  for (std::size_t i = 0; i < layout_.fieldCount; ++i) {
+    const TextField& field = fields_[layout_.writtenOrder[i]];
+    const TextView open = tags.openViews[kEnvelopeCount + i];
+    const TextView close = tags.closeViews[kEnvelopeCount + i];
+    const bool empty = !field || field->empty();
+    if (empty && !unread_.empty() && FindText(unread_, open) != TextView::npos) {
+      // An empty field is normally left out; here the kept text holds a
+      // later element of the same name, which would be read in its place.
+      AddEmptyElement(open, close);
+    } else {
+      AddFragment(open, field, close);
+    }
+  }
+  AddRawFragment(unread_);
   BuildText();
 }
 
 void FieldedDocument::Parse() {
   const KindTags& tags = TagsOf(layout_);
   std::optional<TextView> raw[kMaxElements];
-  FindRawValues(StoredText(), *tags.elements, raw);
-  SetStamps(DecodeField(raw[0]), DecodeField(raw[1]));
+  const TextView text = StoredText();
+  FindRawValues(text, *tags.elements, raw);
+  SetStamps(DecodeField(raw[kCreateIndex]), DecodeField(raw[kModifyIndex]));
   for (std::size_t i = 0; i < layout_.fieldCount; ++i) {
-    fields_[layout_.writtenOrder[i]] = DecodeField(raw[kStampCount + i]);
+    fields_[layout_.writtenOrder[i]] = DecodeField(raw[kEnvelopeCount + i]);
   }
+  // Inside the block's own tags (a block cut off has no closing tag).
+  const std::size_t start = TextAt(text, 0, kDocumentOpen) ? kDocumentOpen.size() : 0;
+  std::size_t end = text.size();
+  if (end - start >= kDocumentClose.size() &&
+      TextAt(text, end - kDocumentClose.size(), kDocumentClose)) {
+    end -= kDocumentClose.size();
+  }
+  unread_.clear();
+  CollectUnread(text, start, end, tags, raw, unread_);
 }
 
 void FieldedDocument::InitNew() {
   Document::InitNew();
   ClearFields();
+  unread_.clear();
 }
 
 void FieldedDocument::LoadFromText(TextView text) {

@@ -32,6 +32,10 @@ class FieldedDocument : public Document {
   const TextField& Field(std::size_t index) const { return fields_[index]; }
   // Element name of a field, e.g. u"Subject".
   const char16_t* FieldName(std::size_t index) const { return layout_.fieldNames[index]; }
+  // What the stored text holds besides the elements this kind reads (an
+  // element of a newer version, a second Body, text between elements),
+  // exactly as read; written back after the fields. Usually empty.
+  const Text& UnreadText() const { return unread_; }
 
  protected:
   FieldedDocument(Database* database, const KindLayout& layout, TextField* fields);
@@ -41,6 +45,7 @@ class FieldedDocument : public Document {
 
   const KindLayout& layout_;
   TextField* fields_;  // the kind's own array, declared order
+  Text unread_;
 };
 
 class NoteDocument final : public FieldedDocument {

@@ -55,13 +55,13 @@ bool ReadOpenFile(std::size_t expectedSize, const ReadChunk& readChunk, FileUnit
   return true;
 }
 
-bool FileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
+ReadResult FileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
   std::vector<unsigned char> bytes;
-  if (!ReadAll(path, bytes)) return false;
+  if (!ReadAll(path, bytes)) return ReadResult{ReadResult::Status::kFailed, Text()};
   unsigned char* storage = units.ReserveBytes(bytes.size(), 0);
   if (!bytes.empty()) std::memcpy(storage, bytes.data(), bytes.size());
   units.FinishBytes(bytes.size());
-  return true;
+  return ReadResult{ReadResult::Status::kRead, Text()};
 }
 
 bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
@@ -75,18 +75,24 @@ bool WriteFileAtomically(FileSystem& files, const Text& path,
   // Same folder as the target, so that the final rename never crosses a
   // volume and stays one atomic step.
   const Text temporaryPath = path + u".tmp";
-  std::unique_ptr<WritableFile> file = files.OpenForWriting(temporaryPath);
-  if (!file) return Abandon(files, temporaryPath);
-  if (!writeContent(*file) || !file->Flush()) {
-    file->Close();
+  try {
+    std::unique_ptr<WritableFile> file = files.OpenForWriting(temporaryPath);
+    if (!file) return Abandon(files, temporaryPath);
+    if (!writeContent(*file) || !file->Flush()) {
+      file->Close();
+      file.reset();
+      return Abandon(files, temporaryPath);
+    }
+    bool closed = file->Close();
     file.reset();
+    if (!closed) return Abandon(files, temporaryPath);
+    if (!files.ReplaceAtomically(temporaryPath, path)) return Abandon(files, temporaryPath);
+    return true;
+  } catch (...) {
+    // Memory ran out (or a writer threw) halfway: the target was not
+    // replaced, so only the temporary file needs to go.
     return Abandon(files, temporaryPath);
   }
-  bool closed = file->Close();
-  file.reset();
-  if (!closed) return Abandon(files, temporaryPath);
-  if (!files.ReplaceAtomically(temporaryPath, path)) return Abandon(files, temporaryPath);
-  return true;
 }
 
 }  // namespace ondrel

@@ -25,6 +25,20 @@ class WritableFile {
   virtual bool Close() = 0;
 };
 
+// What reading a whole file came to.
+struct ReadResult {
+  enum class Status {
+    kRead,    // the whole file was read
+    kNoFile,  // there is no file at the path
+    kFailed,  // a file is there but could not be read
+  };
+  Status status = Status::kFailed;
+  // kFailed: the platform's own words for why (may be empty).
+  Text reason;
+
+  bool read() const { return status == Status::kRead; }
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -33,11 +47,15 @@ class FileSystem {
   // opened or read; bytes is then unspecified.
   virtual bool ReadAll(const Text& path, std::vector<unsigned char>& bytes) = 0;
 
-  // Reads the whole file at path as UTF-16LE code units. False when the
-  // file cannot be opened or read; units is then unspecified. This one goes
-  // through ReadAll and copies; a platform's files read straight into the
-  // units instead, which a large database needs.
-  virtual bool ReadAllUnits(const Text& path, FileUnits& units);
+  // Reads the whole file at path as UTF-16LE code units, to its real end
+  // even when that lies past the size reported at opening. On anything but
+  // kRead, units is unspecified. A read refused because another program
+  // holds the file (a sharing or lock violation) is tried again for about
+  // two seconds before it counts. This one goes through ReadAll, copies, and
+  // cannot tell a missing file from an unreadable one; a platform's files
+  // read straight into the units instead, which a large database needs.
+  // Throws std::bad_alloc when the file does not fit in memory.
+  virtual ReadResult ReadAllUnits(const Text& path, FileUnits& units);
 
   // Creates the file at path for writing, truncating an existing one.
   // Null on failure.

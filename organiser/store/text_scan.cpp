@@ -58,4 +58,37 @@ std::size_t FindText(TextView text, TextView pattern, std::size_t from) {
   }
 }
 
+std::size_t FindTagStart(TextView text, char16_t letter, std::size_t from) {
+  const char16_t* data = text.data();
+  const std::size_t size = text.size();
+  std::size_t i = from;
+#ifdef ONDREL_SCAN_SSE2
+  const __m128i less = _mm_set1_epi16(static_cast<short>(u'<'));
+  const __m128i slash = _mm_set1_epi16(static_cast<short>(u'/'));
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(letter));
+  for (; i + 10 <= size; i += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const __m128i lessLanes = _mm_cmpeq_epi16(units, less);
+    // Most steps over text hold no '<' at all: the units after it are
+    // looked at only when one does.
+    if (_mm_movemask_epi8(lessLanes) == 0) continue;
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
+    const __m128i afterNext = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 2));
+    const __m128i named = _mm_or_si128(
+        _mm_cmpeq_epi16(next, wanted),
+        _mm_and_si128(_mm_cmpeq_epi16(next, slash), _mm_cmpeq_epi16(afterNext, wanted)));
+    const int mask = _mm_movemask_epi8(_mm_and_si128(lessLanes, named));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+  }
+#endif
+  for (;;) {
+    i = FindUnit(text, u'<', i);
+    if (i == TextView::npos || i + 1 >= size) return TextView::npos;
+    if (data[i + 1] == letter || (data[i + 1] == u'/' && i + 2 < size && data[i + 2] == letter)) {
+      return i;
+    }
+    ++i;
+  }
+}
+
 }  // namespace ondrel

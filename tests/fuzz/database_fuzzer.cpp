@@ -86,7 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.Put(kPath, ondrel::testing::MemoryFileSystem::Bytes(data, data + size));
 
   Database loaded(files, clock);
-  loaded.Load(kPath);
+  const ondrel::LoadResult result = loaded.Load(kPath);
+  Check(result.status == ondrel::LoadResult::Status::kRead, "an existing file was not read");
+  if (result.damaged) {
+    // What the store could not keep is kept, byte for byte, in the backup.
+    Check(files.Exists(result.backupPath) &&
+              files.Contents(result.backupPath) ==
+                  ondrel::testing::MemoryFileSystem::Bytes(data, data + size),
+          "the damaged file's backup differs from it");
+  }
   for (std::uint32_t i = 0; i < loaded.DocumentCount(); ++i) {
     Document* document = loaded.DocumentAt(i);
     Check(!document->IsDirty(), "a loaded document is dirty");
@@ -104,7 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Written unchanged, every block loads back byte for byte.
   Check(loaded.Save(nullptr), "save to memory failed");
   Database reloaded(files, clock);
-  Check(reloaded.Load(kPath), "reload failed");
+  const ondrel::LoadResult second = reloaded.Load(kPath);
+  Check(second.status == ondrel::LoadResult::Status::kRead && !second.damaged,
+        "a file the store wrote did not load cleanly");
   Check(reloaded.DocumentCount() == loaded.DocumentCount(), "document count changed");
   for (std::uint32_t i = 0; i < loaded.DocumentCount(); ++i) {
     Check(Text(reloaded.DocumentAt(i)->TypeName()) == loaded.DocumentAt(i)->TypeName(),
@@ -119,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(reloaded.Save(nullptr), "second save to memory failed");
   Database rewritten(files, clock);
-  Check(rewritten.Load(kPath), "second reload failed");
+  Check(rewritten.Load(kPath).status == ondrel::LoadResult::Status::kRead, "second reload failed");
   Check(rewritten.DocumentCount() == reloaded.DocumentCount(), "count changed on rewrite");
   for (std::uint32_t i = 0; i < reloaded.DocumentCount(); ++i) {
     auto* before = dynamic_cast<FieldedDocument*>(reloaded.DocumentAt(i));
@@ -132,6 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t f = 0; f < before->FieldCount(); ++f) {
       Check(OrEmpty(before->Field(f)) == OrEmpty(after->Field(f)), "field changed on rewrite");
     }
+    Check(before->UnreadText() == after->UnreadText(), "unread text changed on rewrite");
   }
   return 0;
 }

@@ -24,7 +24,8 @@ const TextKey kOrganiserTexts[] = {
     {u"MainWindow", u"MessageWarning"},  {u"MainWindow", u"MessageSaveQuestion"},
     {u"MainWindow", u"MessageSaveFailed"}, {u"MainWindow", u"ButtonSave"},
     {u"MainWindow", u"ButtonCancel"},    {u"MainWindow", u"ButtonRemove"},
-    {u"MainWindow", u"ButtonNew"},
+    {u"MainWindow", u"ButtonNew"},       {u"MainWindow", u"MessageLoadFailed"},
+    {u"MainWindow", u"MessageLoadDamaged"},
 
     {u"NotePage", u"HeaderLastChange"},  {u"NotePage", u"HeaderKeywords"},
     {u"NotePage", u"HeaderSubject"},     {u"NotePage", u"LabelSearchPanel"},
@@ -119,6 +120,12 @@ TEST_F(ShippedLanguageFileTest, KnownTextsReadBackExactly) {
   const Text saveFailed = Printable(table.Lookup(u"MainWindow", u"MessageSaveFailed"));
   EXPECT_NE(saveFailed.find(u"ondrel.db"), Text::npos);
   EXPECT_NE(saveFailed.find(u"Save"), Text::npos);
+  // The start warnings name the file; the shell puts the backup's name in
+  // place of "%1".
+  EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageLoadFailed")).find(u"\"ondrel.db\""),
+            Text::npos);
+  EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageLoadDamaged")).find(u"\"%1\""),
+            Text::npos);
 }
 
 }  // namespace

@@ -185,8 +185,9 @@ TEST_F(DatabaseTest, UnescapedFilesStillLoadAsWritten) {
   EXPECT_EQ(note->body(), Text(u"b"));  // the first <Body> lies in the subject
 }
 
-// Text that a save would drop is first copied to ondrel.db.bak.
-TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpBeforeTheFirstSave) {
+// Text that a save would drop is copied, as the file was, to a backup that
+// no earlier copy has the name of, as soon as the file is loaded.
+TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
   const Text good = NoteBlock(u"good", u"01.02.2020 10:00");
   struct Case {
     const char* what;
@@ -196,40 +197,66 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpBeforeTheFirstSave) {
   odd.push_back(0x41);
   MemoryFileSystem::Bytes oddWithMark = {0xFF, 0xFE};
   oddWithMark.insert(oddWithMark.end(), odd.begin(), odd.end());
+  MemoryFileSystem::Bytes utf8;
+  for (char16_t unit : u"<Database>" + good + u"</Database>") {
+    utf8.push_back(static_cast<unsigned char>(unit));  // all of it ASCII
+  }
   const Case cases[] = {
       {"block without closing tag",
        FileBytes(u"<Database>" + good + u"<Document><DocumentType>NoteDocument")},
       {"stray text between blocks", FileBytes(u"<Database>" + good + u"stray</Database>")},
+      {"stray closing tag", FileBytes(u"<Database>" + good + u"</Document></Database>")},
       {"odd last byte", odd},
       {"zeros", MemoryFileSystem::Bytes(64, 0)},
       {"byte-order mark and stray text", FileBytes(u"\xFEFF<Database>stray" + good)},
       {"byte-order mark and odd byte", oddWithMark},
       {"a single byte", MemoryFileSystem::Bytes{0x3C}},
+      {"re-saved as UTF-8", utf8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     files_ = MemoryFileSystem();
     files_.Put(kPath, c.bytes);
     database_ = Reloaded();
-    ASSERT_TRUE(NewNote(u"new", u"", u"")->SaveIfDirty());
-    ASSERT_TRUE(files_.Exists(kPath + u".bak"));
+    ASSERT_EQ(lastLoad_.status, LoadResult::Status::kRead);
+    EXPECT_TRUE(lastLoad_.damaged);
+    ASSERT_EQ(lastLoad_.backupPath, kPath + u".bak");
     EXPECT_EQ(files_.Contents(kPath + u".bak"), c.bytes);
-    EXPECT_FALSE(files_.Exists(kPath + u".bak.tmp"));
+    EXPECT_EQ(files_.Contents(kPath), c.bytes);  // loading writes nothing over it
 
-    // Only the first save backs up: later ones must not overwrite it with
-    // the already cleaned file.
-    files_.Put(kPath + u".bak", {1, 2});
-    ASSERT_TRUE(NewNote(u"newer", u"", u"")->SaveIfDirty());
-    EXPECT_EQ(files_.Contents(kPath + u".bak"), (MemoryFileSystem::Bytes{1, 2}));
+    // Loaded again, the same file finds its copy; another damaged file gets
+    // the next free name, and no earlier copy is ever overwritten.
+    files_.Put(kPath + u".1.bak", {1, 2});
+    EXPECT_EQ(Reloaded()->DocumentCount(), database_->DocumentCount());
+    EXPECT_EQ(lastLoad_.backupPath, kPath + u".bak");
+    MemoryFileSystem::Bytes other = c.bytes;
+    other.push_back(0x00);
+    other.push_back(0x00);
+    other.push_back(0x7A);
+    files_.Put(kPath, other);
+    database_ = Reloaded();
+    EXPECT_EQ(lastLoad_.backupPath, kPath + u".2.bak");
+    EXPECT_EQ(files_.Contents(kPath + u".2.bak"), other);
+    EXPECT_EQ(files_.Contents(kPath + u".bak"), c.bytes);
+    EXPECT_EQ(files_.Contents(kPath + u".1.bak"), (MemoryFileSystem::Bytes{1, 2}));
+
+    // The first save writes a whole file, which loads without damage.
+    ASSERT_TRUE(NewNote(u"new", u"", u"")->SaveIfDirty());
+    Reloaded();
+    EXPECT_FALSE(lastLoad_.damaged);
+    EXPECT_EQ(files_.FileCount(), 4u);
   }
 }
 
-TEST_F(DatabaseTest, ASaveWhoseBackupFailsWritesNothing) {
+TEST_F(DatabaseTest, WhileTheBackupCannotBeMadeNoSaveWrites) {
   const MemoryFileSystem::Bytes original =
       FileBytes(u"<Database>" + NoteBlock(u"a", u"01.02.2020 10:00") + u"stray</Database>");
   files_.Put(kPath, original);
-  database_ = Reloaded();
   files_.FailAt(FailingStep::kCreate, u".bak.tmp");
+  database_ = Reloaded();
+  EXPECT_TRUE(lastLoad_.damaged);
+  EXPECT_EQ(lastLoad_.backupPath, kPath + u".bak");
+  EXPECT_FALSE(files_.Exists(kPath + u".bak"));
   NoteDocument* note = NewNote(u"new", u"", u"");
   EXPECT_FALSE(note->SaveIfDirty());
   EXPECT_TRUE(note->IsDirty());
@@ -241,17 +268,52 @@ TEST_F(DatabaseTest, ASaveWhoseBackupFailsWritesNothing) {
   EXPECT_EQ(files_.Contents(kPath + u".bak"), original);
 }
 
+// The second of three blocks lost its closing tag: it ends where the third
+// starts, so the third is listed and survives an edit of the second.
+TEST_F(DatabaseTest, ABlockWithoutItsClosingTagEndsAtTheNextBlock) {
+  const Text first = NoteBlock(u"one", u"01.02.2020 10:00");
+  Text second = NoteBlock(u"two", u"02.02.2020 11:00");
+  second.resize(second.size() - 11);  // "</Document>" removed by hand
+  const Text third = NoteBlock(u"three", u"03.02.2020 12:00");
+  PutFile(u"<Database>" + first + second + third + u"</Database>");
+  database_ = Reloaded();
+  EXPECT_TRUE(lastLoad_.damaged);
+  ASSERT_EQ(Subjects(*database_), (std::vector<Text>{u"one", u"two", u"three"}));
+
+  auto* note = static_cast<NoteDocument*>(database_->DocumentAt(1));
+  note->SetField(note->body(), TextView(u"edited"));
+  ASSERT_TRUE(note->SaveIfDirty());
+  EXPECT_EQ(Subjects(*Reloaded()), (std::vector<Text>{u"one", u"two", u"three"}));
+  EXPECT_FALSE(lastLoad_.damaged);
+  EXPECT_NE(FileText().find(first + u"<Document>"), Text::npos);
+  EXPECT_NE(FileText().find(third + u"</Database>"), Text::npos);
+}
+
 TEST_F(DatabaseTest, TruncatedOddZeroAndHugeFilesLoadWithoutHarm) {
-  // Every prefix of a valid file loads the blocks that are complete in it.
+  // Every prefix of a valid file loads the blocks that are complete in it
+  // unchanged, and one that is cut off as far as it goes.
   const Text one = NoteBlock(u"one", u"01.02.2020 10:00");
-  const MemoryFileSystem::Bytes whole =
-      FileBytes(u"<Database>" + one + NoteBlock(u"two", u"02.02.2020 11:00") + u"</Database>");
-  const std::size_t oneEnd = (10 + one.size()) * 2;
+  const Text text = u"<Database>" + one + NoteBlock(u"two", u"02.02.2020 11:00") + u"</Database>";
+  const MemoryFileSystem::Bytes whole = FileBytes(text);
   for (std::size_t size = 0; size <= whole.size(); ++size) {
+    files_ = MemoryFileSystem();
     files_.Put(kPath, MemoryFileSystem::Bytes(whole.begin(), whole.begin() + size));
     std::unique_ptr<Database> loaded = Reloaded();
-    std::uint32_t expected = size < oneEnd ? 0 : (size < whole.size() - 22 ? 1 : 2);
+    const TextView prefix = TextView(text).substr(0, size / 2);
+    std::uint32_t expected = 0;
+    for (std::size_t at = prefix.find(u"<Document>"); at != Text::npos;
+         at = prefix.find(u"<Document>", at + 1)) {
+      ++expected;
+    }
     ASSERT_EQ(loaded->DocumentCount(), expected) << "size " << size;
+    if (size >= (10 + one.size()) * 2) {
+      ASSERT_EQ(loaded->DocumentAt(0)->GetText(), one) << "size " << size;
+    }
+    // Cut where nothing is lost: before or after "<Database>", after a
+    // block, or not at all.
+    const bool clean = size == 0 || size == 20 || size == (10 + one.size()) * 2 ||
+                       size == whole.size() - 22 || size == whole.size();
+    ASSERT_EQ(lastLoad_.damaged, !clean) << "size " << size;
   }
 
   files_.Put(kPath, MemoryFileSystem::Bytes(3 << 20, 0));

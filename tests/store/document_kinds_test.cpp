@@ -73,6 +73,83 @@ TEST_F(DocumentKindsTest, FieldsAreWrittenInEachKindsOrderAndEmptyOnesLeftOut) {
   }
 }
 
+// The stored text of each kind, written out in full: the tag names and
+// their order are what files of earlier versions hold.
+TEST_F(DocumentKindsTest, EachKindIsStoredAsExactlyThisText) {
+  struct Case {
+    const char16_t* kind;
+    const char16_t* fields;  // after the envelope
+  };
+  const Case cases[] = {
+      {NoteDocument::kTypeName, u"<Subject>v0</Subject><Keywords>v2</Keywords><Body>v1</Body>"},
+      {PasswordDocument::kTypeName,
+       u"<Site>v0</Site><Login>v1</Login><Password>v2</Password><Body>v3</Body>"},
+      {PhoneDocument::kTypeName,
+       u"<FirstName>v0</FirstName><MiddleName>v1</MiddleName><LastName>v2</LastName>"
+       u"<NicName>v3</NicName><Email>v4</Email><HomePhone>v5</HomePhone><Mobile>v6</Mobile>"
+       u"<BusinessPhone>v7</BusinessPhone><JobTitle>v8</JobTitle><Department>v9</Department>"
+       u"<CompanyName>v10</CompanyName><Icq>v11</Icq><BirthDay>v12</BirthDay><Body>v13</Body>"},
+  };
+  for (const Case& c : cases) {
+    FieldedDocument* document = Fielded(database_->CreateDocument(c.kind));
+    for (std::size_t i = 0; i < document->FieldCount(); ++i) {
+      const std::string number = std::to_string(i);
+      document->SetField(document->Field(i), TextView(u"v" + Text(number.begin(), number.end())));
+    }
+    ASSERT_TRUE(document->SaveIfDirty());
+    EXPECT_EQ(document->GetText(), u"<Document><DocumentType>" + Text(c.kind) +
+                                       u"</DocumentType><CreateDate>05.03.2024 09:07</CreateDate>"
+                                       u"<ModifyDate>05.03.2024 09:07</ModifyDate>" +
+                                       c.fields + u"</Document>");
+  }
+}
+
+// A note holding what the note kind does not read keeps it, exactly as
+// read, after its fields whenever it is written anew.
+TEST_F(DocumentKindsTest, WhatAKindDoesNotReadIsWrittenBackAfterItsFields) {
+  struct Case {
+    const char* what;
+    const char16_t* stored;    // the elements after <CreateDate>
+    const char16_t* rewritten;  // the same after the subject became "edited"
+  };
+  const Case cases[] = {
+      {"element of a newer version", u"<Subject>s</Subject><Colour>red</Colour><Body>b</Body>",
+       u"<Subject>edited</Subject><Body>b</Body><Colour>red</Colour>"},
+      {"second Body", u"<Subject>s</Subject><Body>b</Body><Body>second</Body>",
+       u"<Subject>edited</Subject><Body>b</Body><Body>second</Body>"},
+      {"text between elements", u"\r\n  <Subject>s</Subject>\r\n  <Body>b</Body>\r\n",
+       u"<Subject>edited</Subject><Body>b</Body>\r\n  \r\n  \r\n"},
+      {"empty field before a second one", u"<Subject>s</Subject><Body></Body><Body>second</Body>",
+       u"<Subject>edited</Subject><Body></Body><Body>second</Body>"},
+      {"missing closing tag", u"<Subject>s<Extra/>x</Document>",
+       u"<Subject>edited</Subject><Extra/>x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Text envelope =
+        u"<Document><DocumentType>NoteDocument</DocumentType><CreateDate>01.02.2020 10:00"
+        u"</CreateDate>";
+    Text stored = envelope + u"<ModifyDate>02.02.2020 10:00</ModifyDate>" + c.stored;
+    if (stored.size() < 11 || stored.compare(stored.size() - 11, 11, u"</Document>") != 0) {
+      stored += u"</Document>";
+    }
+    PutFile(u"<Database>" + stored + u"</Database>");
+    database_ = Reloaded();
+    EXPECT_FALSE(lastLoad_.damaged);
+    auto* note = static_cast<NoteDocument*>(database_->DocumentAt(0));
+    const Text unread = note->UnreadText();
+    note->SetField(note->subject(), TextView(u"edited"));
+    ASSERT_TRUE(note->SaveIfDirty());
+    EXPECT_EQ(FileText(), u"<Database>" + envelope + u"<ModifyDate>05.03.2024 09:07</ModifyDate>" +
+                              c.rewritten + u"</Document></Database>");
+    std::unique_ptr<Database> reloaded = Reloaded();
+    auto* again = static_cast<NoteDocument*>(reloaded->DocumentAt(0));
+    EXPECT_EQ(again->subject(), Text(u"edited"));
+    EXPECT_EQ(again->body(), note->body());
+    EXPECT_EQ(again->UnreadText(), unread);
+  }
+}
+
 TEST_F(DocumentKindsTest, MissingElementsReadAsNoValueAndTheRestIsKept) {
   PasswordDocument password(database_.get());
   password.LoadFromText(

@@ -49,11 +49,15 @@ TEST(FileUnitsTest, AnyFileSystemReadsLittleEndianUnitsAndSetsAnOddByteAside) {
   for (const Bytes& bytes : kFiles) {
     files.Put(u"file", bytes);
     FileUnits read;
-    ASSERT_TRUE(files.ReadAllUnits(u"file", read));
+    // The seam's own way, through ReadAll, and the memory files' own.
+    ASSERT_TRUE(files.FileSystem::ReadAllUnits(u"file", read).read());
+    ExpectUnits(read, bytes);
+    ASSERT_TRUE(files.ReadAllUnits(u"file", read).read());
     ExpectUnits(read, bytes);
   }
   FileUnits read;
-  EXPECT_FALSE(files.ReadAllUnits(u"missing", read));
+  EXPECT_FALSE(files.FileSystem::ReadAllUnits(u"missing", read).read());
+  EXPECT_EQ(files.ReadAllUnits(u"missing", read).status, ReadResult::Status::kNoFile);
 }
 
 // A reader that finds more bytes than the size it expected enlarges the

@@ -1,73 +1,89 @@
 // A process killed at any moment of a save leaves "ondrel.db" holding
 // exactly the documents before or exactly the documents after that save.
-// POSIX only: it needs fork and SIGKILL.
+// Natively the saver is a forked child ended by SIGKILL; on Windows it is a
+// program of its own ended by TerminateProcess from this one.
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <chrono>
 #include <random>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
-#include "organiser/store/database.h"
-#include "organiser/store/document_kinds.h"
+#include "tests/store/kill_versions.h"
 #include "tests/store/temp_folder.h"
 
 namespace ondrel::testing {
 namespace {
 
-constexpr int kNotes = 40;
 constexpr int kKills = 200;
 
-Text Subject(int note, int version) {
-  return u"note " + Text(1, static_cast<char16_t>(u'A' + note % 26)) + u" version " +
-         (version == 0 ? Text(u"even") : Text(u"odd"));
+#ifdef _WIN32
+// The saver program beside this test program.
+std::wstring SaverPath() {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring folder(self);
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  return folder + L"" ONDREL_KILL_SAVER;
 }
 
-// Sets every note to one version; the next save writes them all at once.
-void SetVersion(Database& database, int version) {
-  for (int i = 0; i < kNotes; ++i) {
-    auto* note = static_cast<NoteDocument*>(database.DocumentAt(static_cast<std::uint32_t>(i)));
-    Text subject = Subject(i, version);
-    note->SetField(note->subject(), TextView(subject));
-    Text body(2000 + 37 * i, static_cast<char16_t>(u'a' + version));
-    note->SetField(note->body(), TextView(body));
+// Starts the saver on path, waits until it has saved once, lets it
+// save for pause, and terminates it. False when it could not be started.
+bool SaveAndKill(const Text& path, std::chrono::microseconds pause) {
+  const std::wstring eventName = L"OndrelKillSaverReady-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+  const std::wstring saver = SaverPath();
+  std::wstring commandLine =
+      L"\"" + saver + L"\" \"" + std::wstring(path.begin(), path.end()) + L"\" " + eventName;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  const bool started = CreateProcessW(saver.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                      0, nullptr, nullptr, &startup, &process) != FALSE;
+  if (started) {
+    HANDLE waitFor[] = {ready, process.hProcess};
+    WaitForMultipleObjects(2, waitFor, FALSE, 60000);
+    std::this_thread::sleep_for(pause);
+    TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
   }
+  CloseHandle(ready);
+  return started;
 }
-
-// The version every note of the file holds, or -1 when the file is torn.
-int VersionOnDisk(FileSystem& files, const Clock& clock, const Text& path) {
-  Database database(files, clock);
-  if (!database.Load(path) || database.DocumentCount() != kNotes) return -1;
-  int version = -1;
-  for (int i = 0; i < kNotes; ++i) {
-    auto* note = dynamic_cast<NoteDocument*>(database.DocumentAt(static_cast<std::uint32_t>(i)));
-    if (note == nullptr || !note->subject()) return -1;
-    int noteVersion = *note->subject() == Subject(i, 0) ? 0 : (*note->subject() == Subject(i, 1) ? 1 : -1);
-    Text body(2000 + 37 * i, static_cast<char16_t>(u'a' + noteVersion));
-    if (noteVersion < 0 || note->body() != body) return -1;
-    if (version >= 0 && noteVersion != version) return -1;
-    version = noteVersion;
+#else
+bool SaveAndKill(const Text& path, std::chrono::microseconds pause) {
+  int toParent[2];
+  if (pipe(toParent) != 0) return false;
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    close(toParent[0]);
+    SaveKillVersionsForever(path, [&toParent] {
+      const char saved = 1;
+      (void)!write(toParent[1], &saved, 1);
+    });
   }
-  return version;
+  close(toParent[1]);
+  char saved = 0;
+  (void)!read(toParent[0], &saved, 1);
+  close(toParent[0]);
+  std::this_thread::sleep_for(pause);
+  kill(child, SIGKILL);
+  int status = 0;
+  return waitpid(child, &status, 0) == child;
 }
-
-// Saves the two versions in turn until killed; reports each finished save
-// with one byte on savedPipe.
-[[noreturn]] void SaveForever(const Text& path, int savedPipe) {
-  std::unique_ptr<FileSystem> files = NewPlatformFileSystem();
-  FixedClock clock({2024, 3, 5, 9, 7});
-  Database database(*files, clock);
-  database.Load(path);
-  for (int round = 1;; ++round) {
-    SetVersion(database, round % 2);
-    database.DocumentAt(0)->SaveIfDirty();
-    const char saved = 1;
-    if (write(savedPipe, &saved, 1) != 1) _exit(1);
-  }
-}
+#endif
 
 TEST(KillTest, AFileSavedWhileKilledIsAlwaysTheOldOrTheNewSet) {
   TempFolder folder;
@@ -77,37 +93,21 @@ TEST(KillTest, AFileSavedWhileKilledIsAlwaysTheOldOrTheNewSet) {
   {
     Database database(*files, clock);
     database.Load(path);
-    for (int i = 0; i < kNotes; ++i) database.CreateDocument(NoteDocument::kTypeName);
-    SetVersion(database, 0);
+    for (int i = 0; i < kKillNotes; ++i) database.CreateDocument(NoteDocument::kTypeName);
+    SetKillVersion(database, 0);
     ASSERT_TRUE(database.DocumentAt(0)->SaveIfDirty());
   }
-  ASSERT_EQ(VersionOnDisk(*files, clock, path), 0);
+  ASSERT_EQ(KillVersionOnDisk(*files, clock, path), 0);
 
   std::mt19937 random(20240305);
   std::uniform_int_distribution<int> pauseMicroseconds(0, 30000);
   int seen[2] = {0, 0};
   for (int kill = 0; kill < kKills; ++kill) {
-    int saved[2];
-    ASSERT_EQ(pipe(saved), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(saved[0]);
-      SaveForever(path, saved[1]);
-    }
-    close(saved[1]);
-    // The kill falls at a random moment after the child's first save, so
-    // that both versions are reached however slow the machine is.
-    char first = 0;
-    ASSERT_EQ(read(saved[0], &first, 1), 1);
-    close(saved[0]);
-    usleep(static_cast<useconds_t>(pauseMicroseconds(random)));
-    ASSERT_EQ(::kill(child, SIGKILL), 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    int version = VersionOnDisk(*files, clock, path);
+    ASSERT_TRUE(SaveAndKill(path, std::chrono::microseconds(pauseMicroseconds(random))));
+    const int version = KillVersionOnDisk(*files, clock, path);
     ASSERT_GE(version, 0) << "torn file after kill " << kill;
     ++seen[version];
+    ASSERT_FALSE(folder.Exists("ondrel.db.bak")) << "kill " << kill;
   }
   // Both sets must have been on disk at some kill, or the test saw nothing.
   EXPECT_GT(seen[0], 0);

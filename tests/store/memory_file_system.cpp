@@ -1,5 +1,7 @@
 #include "tests/store/memory_file_system.h"
 
+#include <cstring>
+
 namespace ondrel::testing {
 namespace {
 
@@ -9,9 +11,15 @@ class MemoryWritableFile final : public WritableFile {
       : files_(files), path_(std::move(path)) {}
 
   bool Write(const void* data, std::size_t size) override {
-    if (files_.Fails(FailingStep::kWrite, path_)) return false;
+    const bool fails = files_.Fails(FailingStep::kWrite, path_);
     const auto* bytes = static_cast<const unsigned char*>(data);
     MemoryFileSystem::Bytes& storage = files_.Storage(path_);
+    if (fails && files_.LastCallFailedByCount()) {
+      // A counted failure is a full disk: half the bytes land.
+      storage.insert(storage.end(), bytes, bytes + size / 2);
+      return false;
+    }
+    if (fails) return false;
     if (files_.Fails(FailingStep::kPartialWrite, path_)) {
       storage.insert(storage.end(), bytes, bytes + size / 2);
       return false;
@@ -37,10 +45,22 @@ bool EndsWith(const Text& text, const Text& suffix) {
 }  // namespace
 
 bool MemoryFileSystem::ReadAll(const Text& path, Bytes& bytes) {
+  if (Fails(FailingStep::kNone, path)) return false;
   auto found = files_.find(path);
   if (found == files_.end()) return false;
   bytes = found->second;
   return true;
+}
+
+ReadResult MemoryFileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
+  if (Fails(FailingStep::kNone, path)) return ReadResult{ReadResult::Status::kFailed, u"injected"};
+  auto found = files_.find(path);
+  if (found == files_.end()) return ReadResult{ReadResult::Status::kNoFile, Text()};
+  const Bytes& bytes = found->second;
+  unsigned char* storage = units.ReserveBytes(bytes.size(), 0);
+  if (!bytes.empty()) std::memcpy(storage, bytes.data(), bytes.size());
+  units.FinishBytes(bytes.size());
+  return ReadResult{ReadResult::Status::kRead, Text()};
 }
 
 std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWriting(const Text& path) {
@@ -59,10 +79,18 @@ bool MemoryFileSystem::ReplaceAtomically(const Text& from, const Text& to) {
   return true;
 }
 
-bool MemoryFileSystem::Remove(const Text& path) { return files_.erase(path) != 0; }
+bool MemoryFileSystem::Remove(const Text& path) {
+  if (Fails(FailingStep::kNone, path)) return false;
+  return files_.erase(path) != 0;
+}
 
-bool MemoryFileSystem::Fails(FailingStep step, const Text& path) const {
-  return failing_ == step && EndsWith(path, failingSuffix_);
+bool MemoryFileSystem::Fails(FailingStep step, const Text& path) {
+  // Each call asks once with its own step (reads and removals with kNone),
+  // so that counting sees every call exactly once.
+  if (step == FailingStep::kPartialWrite) return failing_ == step && EndsWith(path, failingSuffix_);
+  ++calls_;
+  if (calls_ == failCall_) return true;
+  return step != FailingStep::kNone && failing_ == step && EndsWith(path, failingSuffix_);
 }
 
 MemoryFileSystem::Bytes FileBytes(TextView text) {

@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory FileSystem for tests that can fail any one step of a write
 // on purpose, the way a full disk, a yanked drive or another program
-// holding the file would.
+// holding the file would; or fail the n-th call of any kind, counted.
 
 #include <map>
 #include <vector>
@@ -25,6 +25,7 @@ class MemoryFileSystem final : public FileSystem {
   using Bytes = std::vector<unsigned char>;
 
   bool ReadAll(const Text& path, Bytes& bytes) override;
+  ReadResult ReadAllUnits(const Text& path, FileUnits& units) override;
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override;
   bool ReplaceAtomically(const Text& from, const Text& to) override;
   bool Remove(const Text& path) override;
@@ -36,19 +37,33 @@ class MemoryFileSystem final : public FileSystem {
     failingSuffix_ = std::move(pathSuffix);
   }
 
+  // Fails the n-th file-system call from now on (1: the next one), of
+  // whatever kind, and no other: a read reads nothing, a write lands half
+  // its bytes. 0 fails none.
+  void FailCall(std::size_t n) {
+    failCall_ = n == 0 ? 0 : calls_ + n;
+  }
+  // Calls made so far (reads, opens, writes, flushes, closes, replaces,
+  // removals).
+  std::size_t CallCount() const { return calls_; }
+  // True when the call counted last is the one FailCall chose.
+  bool LastCallFailedByCount() const { return failCall_ != 0 && calls_ == failCall_; }
+
   bool Exists(const Text& path) const { return files_.count(path) != 0; }
   const Bytes& Contents(const Text& path) const { return files_.at(path); }
   void Put(const Text& path, Bytes bytes) { files_[path] = std::move(bytes); }
   std::size_t FileCount() const { return files_.size(); }
 
-  // Called by the files it hands out.
-  bool Fails(FailingStep step, const Text& path) const;
+  // Called by the files it hands out. Fails counts the call.
+  bool Fails(FailingStep step, const Text& path);
   Bytes& Storage(const Text& path) { return files_[path]; }
 
  private:
   std::map<Text, Bytes> files_;
   FailingStep failing_ = FailingStep::kNone;
   Text failingSuffix_;
+  std::size_t calls_ = 0;
+  std::size_t failCall_ = 0;
 };
 
 // Little-endian bytes of a text, as the database file holds them.

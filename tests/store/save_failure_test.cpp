@@ -1,87 +1,181 @@
-// A save that fails at any step leaves the old file exactly as it was, no
-// temporary file behind, and the changed document dirty for the next try.
+// Fault injection by count: the n-th file-system call of a save or a load
+// fails, for every n until the operation runs clean. After each, the file
+// is byte for byte the old or the new one, no temporary file is left, and a
+// document is dirty exactly when the file does not hold it as it is.
+
+#include <algorithm>
+#include <functional>
+#include <string>
 
 #include "tests/store/store_fixture.h"
 
 namespace ondrel::testing {
 namespace {
 
-struct StepCase {
+using Bytes = MemoryFileSystem::Bytes;
+
+const Text kThree =
+    u"<Database><Document><DocumentType>NoteDocument</DocumentType><CreateDate>01.02.2020 "
+    u"10:00</CreateDate><ModifyDate>01.02.2020 10:00</ModifyDate><Subject>note</Subject>"
+    u"</Document><Document><DocumentType>PasswordDocument</DocumentType><CreateDate>02.02.2020 "
+    u"10:00</CreateDate><ModifyDate>02.02.2020 10:00</ModifyDate><Site>site</Site></Document>"
+    u"<Document><DocumentType>PhoneDocument</DocumentType><CreateDate>03.02.2020 10:00"
+    u"</CreateDate><ModifyDate>03.02.2020 10:00</ModifyDate><LastName>Doe</LastName></Document>"
+    u"</Database>";
+
+struct Operation {
   const char* name;
-  FailingStep step;
+  std::function<bool(Database&)> run;
 };
 
-const StepCase kSteps[] = {
-    {"create", FailingStep::kCreate},       {"write", FailingStep::kWrite},
-    {"disk full", FailingStep::kPartialWrite}, {"flush", FailingStep::kFlush},
-    {"close", FailingStep::kClose},         {"replace", FailingStep::kReplace},
+const Operation kSaves[] = {
+    {"edit",
+     [](Database& database) {
+       auto* note = static_cast<NoteDocument*>(database.DocumentAt(0));
+       note->SetField(note->body(), TextView(u"new body"));
+       return note->SaveIfDirty();
+     }},
+    {"create",
+     [](Database& database) {
+       auto* note = static_cast<NoteDocument*>(database.CreateDocument(NoteDocument::kTypeName));
+       note->SetField(note->subject(), TextView(u"created"));
+       return note->SaveIfDirty();
+     }},
+    {"remove", [](Database& database) { return database.DocumentAt(1)->DeleteAndSave(); }},
 };
 
-class SaveFailureTest : public StoreTest, public ::testing::WithParamInterface<StepCase> {};
-
-TEST_P(SaveFailureTest, OldFileStaysNoTemporaryFileAndTheDocumentStaysDirty) {
-  NoteDocument* kept = NewNote(u"kept", u"k", u"old body");
-  ASSERT_TRUE(kept->SaveIfDirty());
-  const MemoryFileSystem::Bytes before = files_.Contents(kPath);
-
-  files_.FailAt(GetParam().step);
-  kept->SetField(kept->body(), TextView(u"new body"));
-  EXPECT_FALSE(kept->SaveIfDirty());
-  EXPECT_EQ(files_.Contents(kPath), before);
-  EXPECT_FALSE(files_.Exists(kPath + u".tmp"));
-  EXPECT_EQ(files_.FileCount(), 1u);
-  EXPECT_TRUE(kept->IsDirty());
-  EXPECT_TRUE(database_->IsFileBehind());
-
-  // A removal fails the same way and is retried too.
-  NoteDocument* other = NewNote(u"other", u"", u"");
-  EXPECT_FALSE(other->SaveIfDirty());
-  EXPECT_FALSE(kept->DeleteAndSave());
-  EXPECT_TRUE(kept->IsDirty());
-  EXPECT_EQ(files_.Contents(kPath), before);
-
-  files_.FailAt(FailingStep::kNone);
-  EXPECT_TRUE(other->SaveIfDirty());
-  EXPECT_FALSE(database_->IsFileBehind());
-  EXPECT_FALSE(other->IsDirty());
-  EXPECT_FALSE(files_.Exists(kPath + u".tmp"));
-  std::unique_ptr<Database> reloaded = Reloaded();
-  ASSERT_EQ(reloaded->DocumentCount(), 1u);
-  EXPECT_EQ(static_cast<NoteDocument*>(reloaded->DocumentAt(0))->subject(), Text(u"other"));
+bool Contains(const Bytes& file, TextView block) {
+  const Bytes probe = FileBytes(block);
+  return std::search(file.begin(), file.end(), probe.begin(), probe.end()) != file.end();
 }
 
-// The next save of a clean document catches the file up after a failure.
-TEST_P(SaveFailureTest, ACleanDocumentsSaveWritesAFileThatIsBehind) {
-  NoteDocument* first = NewNote(u"first", u"", u"");
-  ASSERT_TRUE(first->SaveIfDirty());
-  NoteDocument* second = NewNote(u"second", u"", u"");
-  files_.FailAt(GetParam().step);
-  ASSERT_FALSE(second->SaveIfDirty());
-  files_.FailAt(FailingStep::kNone);
+class FaultByCountTest : public StoreTest {
+ protected:
+  // Every document is dirty exactly when the file does not hold it as it
+  // is in memory (a removed one: when the file still holds it).
+  void ExpectDirtyExactlyWhereTheFileDiffers(Database& database) {
+    const Bytes& file = files_.Contents(kPath);
+    for (std::uint32_t i = 0; i < database.DocumentCount(); ++i) {
+      Document* document = database.DocumentAt(i);
+      const bool inFile = Contains(file, document->StoredText());
+      const bool holds =
+          document->IsDeleted() ? !inFile : inFile && !document->StoredText().empty();
+      EXPECT_EQ(document->IsDirty(), !holds) << "document " << i;
+    }
+  }
 
-  EXPECT_TRUE(first->SaveIfDirty());
-  EXPECT_FALSE(database_->IsFileBehind());
-  EXPECT_EQ(Reloaded()->DocumentCount(), 2u);
+  void ExpectNoTemporaryFile() {
+    EXPECT_FALSE(files_.Exists(kPath + u".tmp"));
+    EXPECT_FALSE(files_.Exists(kPath + u".bak.tmp"));
+  }
+};
+
+TEST_F(FaultByCountTest, ASaveFailingAtAnyCallLeavesTheOldFileAndARetryWritesTheSameNewOne) {
+  for (const Operation& operation : kSaves) {
+    SCOPED_TRACE(operation.name);
+    const Bytes old = FileBytes(kThree);
+    // The file a clean run writes.
+    files_ = MemoryFileSystem();
+    files_.Put(kPath, old);
+    database_ = Reloaded();
+    ASSERT_TRUE(operation.run(*database_));
+    const Bytes fresh = files_.Contents(kPath);
+    ASSERT_NE(fresh, old);
+
+    for (std::size_t n = 1;; ++n) {
+      SCOPED_TRACE("failing call " + std::to_string(n));
+      files_ = MemoryFileSystem();
+      files_.Put(kPath, old);
+      clock_.Set(At(5, 3, 2024, 9, 7));
+      database_ = Reloaded();
+      files_.FailCall(n);
+      const std::size_t callsBefore = files_.CallCount();
+      const bool saved = operation.run(*database_);
+      files_.FailCall(0);
+      if (files_.CallCount() - callsBefore < n) {  // nothing failed: done
+        EXPECT_TRUE(saved);
+        EXPECT_EQ(files_.Contents(kPath), fresh);
+        break;
+      }
+      EXPECT_FALSE(saved);
+      EXPECT_EQ(files_.Contents(kPath), old);
+      ExpectNoTemporaryFile();
+      EXPECT_EQ(files_.FileCount(), 1u);
+      ExpectDirtyExactlyWhereTheFileDiffers(*database_);
+
+      // Later, the save of a record nobody touched catches the file up: it
+      // writes the others as they were, with no new stamp. A removal that
+      // failed was undone, so the file keeps that record.
+      clock_.Set(At(6, 4, 2025, 10, 0));
+      EXPECT_TRUE(database_->DocumentAt(2)->SaveIfDirty());
+      EXPECT_EQ(files_.Contents(kPath), std::string(operation.name) == "remove" ? old : fresh);
+      ExpectDirtyExactlyWhereTheFileDiffers(*database_);
+      ASSERT_LT(n, 50u);
+    }
+  }
+}
+
+TEST_F(FaultByCountTest, ALoadFailingAtAnyCallNeverLetsASaveLoseTheOldFile) {
+  const Text damagedText = kThree + u"stray";
+  for (const Text& text : {kThree, damagedText}) {
+    SCOPED_TRACE(text == kThree ? "whole file" : "damaged file");
+    const Bytes old = FileBytes(text);
+    for (std::size_t n = 1;; ++n) {
+      SCOPED_TRACE("failing call " + std::to_string(n));
+      files_ = MemoryFileSystem();
+      files_.Put(kPath, old);
+      files_.FailCall(n);
+      database_ = Reloaded();
+      const bool failedCall = files_.CallCount() >= n;
+      files_.FailCall(0);
+      EXPECT_EQ(files_.Contents(kPath), old);
+      ExpectNoTemporaryFile();
+
+      if (lastLoad_.status == LoadResult::Status::kCouldNotRead) {
+        EXPECT_EQ(n, 1u);  // only the read of the file itself
+        EXPECT_EQ(database_->DocumentCount(), 0u);
+        EXPECT_FALSE(NewNote(u"typed", u"", u"")->SaveIfDirty());
+        EXPECT_EQ(files_.Contents(kPath), old);
+        EXPECT_EQ(files_.FileCount(), 1u);
+        continue;
+      }
+      ASSERT_EQ(lastLoad_.status, LoadResult::Status::kRead);
+      EXPECT_EQ(database_->DocumentCount(), 3u);
+      EXPECT_EQ(lastLoad_.damaged, text != kThree);
+
+      // The first save replaces the file only when a copy of it is kept.
+      NoteDocument* typed = NewNote(u"typed", u"", u"");
+      ASSERT_TRUE(typed->SaveIfDirty());
+      EXPECT_NE(files_.Contents(kPath), old);
+      if (lastLoad_.damaged) {
+        EXPECT_EQ(files_.Contents(lastLoad_.backupPath), old);
+      }
+      ExpectNoTemporaryFile();
+      if (!failedCall) break;
+      ASSERT_LT(n, 50u);
+    }
+  }
 }
 
 // A store larger than one write goes out in several pieces; a disk that
 // fills up partway still leaves the old file whole.
-TEST_P(SaveFailureTest, ALargeStoreIsWrittenWholeOrNotAtAll) {
+TEST_F(FaultByCountTest, ALargeStoreIsWrittenWholeOrNotAtAll) {
   for (int i = 0; i < 12; ++i) {
     NewNote(u"note", u"", Text(100000 + i, static_cast<char16_t>(u'a' + i)));
   }
   ASSERT_TRUE(database_->Save(nullptr));
-  const MemoryFileSystem::Bytes before = files_.Contents(kPath);
+  const Bytes before = files_.Contents(kPath);
   ASSERT_GT(before.size(), 2u << 20);
 
   auto* last = static_cast<NoteDocument*>(database_->DocumentAt(11));
   last->SetField(last->subject(), TextView(u"changed"));
-  files_.FailAt(GetParam().step);
-  EXPECT_FALSE(last->SaveIfDirty());
-  EXPECT_EQ(files_.Contents(kPath), before);
-  EXPECT_EQ(files_.FileCount(), 1u);
-
-  files_.FailAt(FailingStep::kNone);
+  for (std::size_t n = 1; n < 8; ++n) {
+    files_.FailCall(n);
+    EXPECT_FALSE(last->SaveIfDirty()) << "failing call " << n;
+    EXPECT_EQ(files_.Contents(kPath), before);
+    EXPECT_EQ(files_.FileCount(), 1u);
+  }
+  files_.FailCall(0);
   ASSERT_TRUE(last->SaveIfDirty());
   Text expected = u"<Database>";
   for (std::uint32_t i = 0; i < database_->DocumentCount(); ++i) {
@@ -91,31 +185,24 @@ TEST_P(SaveFailureTest, ALargeStoreIsWrittenWholeOrNotAtAll) {
   EXPECT_EQ(files_.Contents(kPath), FileBytes(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryStep, SaveFailureTest, ::testing::ValuesIn(kSteps),
-                         [](const ::testing::TestParamInfo<StepCase>& stepInfo) {
-                           std::string name = stepInfo.param.name;
-                           for (char& c : name) {
-                             if (c == ' ') c = '_';
-                           }
-                           return name;
-                         });
-
 TEST(WriteFileAtomicallyTest, ReplacesTheWholeFileOrNothing) {
-  MemoryFileSystem files;
   const Text path = u"folder/file";
-  files.Put(path, {9, 9, 9});
   const unsigned char data[] = {1, 2, 3, 4};
-  for (const StepCase& c : kSteps) {
-    SCOPED_TRACE(c.name);
-    files.FailAt(c.step);
-    EXPECT_FALSE(WriteFileAtomically(files, path, data, sizeof data));
-    EXPECT_EQ(files.Contents(path), (MemoryFileSystem::Bytes{9, 9, 9}));
+  for (std::size_t n = 1;; ++n) {
+    MemoryFileSystem files;
+    files.Put(path, {9, 9, 9});
+    files.FailCall(n);
+    const bool written = WriteFileAtomically(files, path, data, sizeof data);
     EXPECT_FALSE(files.Exists(path + u".tmp"));
+    EXPECT_EQ(files.FileCount(), 1u);
+    if (files.CallCount() < n) {
+      EXPECT_TRUE(written);
+      EXPECT_EQ(files.Contents(path), (MemoryFileSystem::Bytes{1, 2, 3, 4}));
+      break;
+    }
+    EXPECT_FALSE(written) << "failing call " << n;
+    EXPECT_EQ(files.Contents(path), (MemoryFileSystem::Bytes{9, 9, 9}));
   }
-  files.FailAt(FailingStep::kNone);
-  EXPECT_TRUE(WriteFileAtomically(files, path, data, sizeof data));
-  EXPECT_EQ(files.Contents(path), (MemoryFileSystem::Bytes{1, 2, 3, 4}));
-  EXPECT_EQ(files.FileCount(), 1u);
 }
 
 }  // namespace

@@ -124,6 +124,12 @@ TEST_F(SearchTest, OnlyTheQueriedKindMatchesAndSearchingChangesNothing) {
   EXPECT_EQ(Find(u"note", u"", u"", Day(1, 1, 2024), Day(1, 1, 2025)), std::vector<Text>{u"edited"});
   EXPECT_TRUE(note->IsDirty());
 
+  // Removed documents are found too; the page leaves them out.
+  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(note->DeleteAndSave());
+  EXPECT_EQ(Find(u"edited", u"", u"", Day(1, 1, 2024), Day(1, 1, 2025)),
+            std::vector<Text>{u"edited"});
+
   SearchQuery query;
   query.kind = u"Nothing";
   PtrArray<Document> found;

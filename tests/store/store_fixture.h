@@ -31,7 +31,7 @@ class StoreTest : public ::testing::Test {
 
   std::unique_ptr<Database> NewDatabase() {
     auto database = std::make_unique<Database>(files_, clock_);
-    database->Load(kPath);
+    lastLoad_ = database->Load(kPath);
     return database;
   }
 
@@ -52,6 +52,7 @@ class StoreTest : public ::testing::Test {
 
   MemoryFileSystem files_;
   FixedClock clock_;
+  LoadResult lastLoad_;  // of the store made last
   std::unique_ptr<Database> database_;
 };
 

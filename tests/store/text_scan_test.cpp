@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace ondrel {
@@ -28,6 +29,11 @@ TEST(TextScanTest, AgreesWithTheStandardFindEverywhere) {
         ASSERT_EQ(FindText(text, pattern, from), TextView(text).find(pattern, from))
             << "round " << round << " from " << from;
       }
+      // A tag named from 'D', opening or closing: the first "<D" or "</D".
+      const std::size_t opening = TextView(text).find(u"<D", from);
+      const std::size_t closing = TextView(text).find(u"</D", from);
+      ASSERT_EQ(FindTagStart(text, u'D', from), std::min(opening, closing))
+          << "round " << round << " from " << from;
     }
   }
 }
