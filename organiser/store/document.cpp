@@ -92,13 +92,18 @@ bool Document::SaveIfDirty() {
 }
 
 bool Document::DeleteAndSave() {
+  const bool wasDirty = dirty_;
   deleted_ = true;
   dirty_ = true;
-  if (database_ == nullptr) return false;
-  bool written = database_->Save(this);
-  // A removed document is never serialized again, so nothing else would
-  // clear the flag; it stays set only while the file still holds it.
-  if (written) dirty_ = false;
+  const bool written = database_ != nullptr && database_->Save(this);
+  if (written) {
+    dirty_ = false;
+  } else {
+    // A removal the file did not take never happened: the document stays
+    // listed and is written again by the next save.
+    deleted_ = false;
+    dirty_ = wasDirty;
+  }
   return written;
 }
 

@@ -24,7 +24,10 @@ class RecordingPage final : public Page {
     outsideEdit_ = MakeEdit(parentWindow, 1000 + 10 * index_ + 9);
   }
   void Show() override { Record("Show"); }
-  void Hide() override { Record("Hide"); }
+  bool Hide() override {
+    Record("Hide");
+    return true;
+  }
   void Layout() override {}
   std::uint32_t FillFocusRing(FocusRing& ring) override {
     Record("FillFocusRing");
