@@ -36,7 +36,11 @@ class RecordingPage final : public Page {
     return ring.count();
   }
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_COMMAND) Record("Command " + std::to_string(LOWORD(wParam)));
+    // The edits' own focus notifications are not the shell's doing.
+    const WORD code = HIWORD(wParam);
+    if (message == WM_COMMAND && code != EN_SETFOCUS && code != EN_KILLFOCUS) {
+      Record("Command " + std::to_string(LOWORD(wParam)));
+    }
     if (message == WM_DESTROY) {
       Record("Destroy");
       PostQuitMessage(0);
