@@ -126,7 +126,13 @@ void RecordPage::RemoveCurrent() {
     return;
   }
   const int row = FindRow(current_);
-  if (row >= 0) SendMessageW(listView_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+  if (row >= 0) {
+    SendMessageW(listView_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    // The platform's list scrolls its rows up when the last one goes from a
+    // list scrolled to the end, but repaints only below the deleted row: a
+    // neighbour showed twice until something covered it.
+    InvalidateRect(listView_, nullptr, TRUE);
+  }
   ClearForm();
   current_ = nullptr;
 

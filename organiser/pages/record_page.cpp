@@ -111,6 +111,12 @@ void RecordPage::Layout() {
       }
     }
   }
+  // The main window does not clip its children, so the background it
+  // erases where a moved control stood can land on controls that have
+  // already painted at their new places (stray lines until the next tab
+  // switch). One repaint of everything, parent first, leaves it right.
+  RedrawWindow(parentWindow_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 std::uint32_t RecordPage::FillFocusRing(FocusRing& ring) {

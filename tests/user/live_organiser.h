@@ -76,6 +76,10 @@ class LiveOrganiser {
   int TopRow(HWND list) const;
   int RowsPerPage(HWND list) const;
   SYSTEMTIME PickerDate(HWND picker) const;
+  // The pixels of a window as the screen shows them, row by row.
+  std::vector<COLORREF> Pixels(HWND window) const;
+  // Has the program repaint window and everything in it from scratch.
+  void RepaintWhole(HWND window) const;
   // Clicks the button of a message box (IDYES, IDNO, IDOK).
   void Answer(HWND box, int button);
 
