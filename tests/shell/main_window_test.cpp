@@ -365,6 +365,12 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopThroughTheActivePage) {
   window_ = nullptr;
 }
 
+TEST_F(MainWindowTest, AFailureInAPageEndsTheLoopWithExitCodeOne) {
+  Start();
+  PostMessageW(window_, WM_COMMAND, RecordingPage::kFailingCommand, 0);
+  EXPECT_EQ(application_->RunMessageLoop(), 1);
+}
+
 TEST_F(MainWindowTest, ASecondApplicationInTheSameProcessWorks) {
   Start();
   DestroyWindow(window_);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace ondrel {
 class RecordingPage final : public Page {
  public:
   static constexpr int kRingSize = 3;
+  // A command the page fails on, as a page that runs out of memory does.
+  static constexpr int kFailingCommand = 999;
 
   // log is shared by the three pages of one test and outlives them.
   RecordingPage(int index, std::vector<std::string>& log) : index_(index), log_(log) {}
@@ -40,6 +43,7 @@ class RecordingPage final : public Page {
     const WORD code = HIWORD(wParam);
     if (message == WM_COMMAND && code != EN_SETFOCUS && code != EN_KILLFOCUS) {
       Record("Command " + std::to_string(LOWORD(wParam)));
+      if (LOWORD(wParam) == kFailingCommand) throw std::runtime_error("the page failed");
     }
     if (message == WM_DESTROY) {
       Record("Destroy");
