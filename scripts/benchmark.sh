@@ -20,17 +20,20 @@ build/bench/bench/ondrel_store_benchmark --sizes="$sizes"
 
 echo
 echo "== memory of Load ($middle documents)"
-sample=$(mktemp -d)/ondrel.db
-build/bench/bench/ondrel_sample_database "$middle" "$sample"
-build/bench/bench/ondrel_load_memory "$sample"
-rm -rf "$(dirname "$sample")"
+# Whatever ends the run, the sample folder, the virtual display and the
+# wineserver started below go with it.
+scratch=$(mktemp -d)
+. "$ondrel_root/scripts/wine-env.sh"
+trap 'ondrel_wine_stop; rm -rf "$scratch"' EXIT
+trap 'exit 130' INT TERM
+build/bench/bench/ondrel_sample_database "$middle" "$scratch/ondrel.db"
+build/bench/bench/ondrel_load_memory "$scratch/ondrel.db"
 
 echo
 echo "== the organiser under Wine ($middle documents)"
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ondrel_root/cmake/toolchain-mingw32.cmake" >/dev/null
-cmake --build build/win -j "$(nproc)" --target ondrel ondrel_organiser_timing >/dev/null
-. "$ondrel_root/scripts/wine-env.sh"
+cmake -S . -B "$ondrel_win_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ondrel_win_toolchain" >/dev/null
+cmake --build "$ondrel_win_build" -j "$(nproc)" --target ondrel ondrel_organiser_timing >/dev/null
 ondrel_wine_start
-wine build/win/bench/ondrel_organiser_timing.exe "$(winepath -w build/win/dist)" "$middle" 3 </dev/null
-ondrel_wine_stop
+wine "$ondrel_win_build/bench/ondrel_organiser_timing.exe" "$(winepath -w "$ondrel_win_build/dist")" \
+  "$middle" 3 </dev/null

@@ -9,13 +9,14 @@ cd "$ondrel_root"
 
 "$ondrel_root/scripts/install-deps.sh"
 
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ondrel_root/cmake/toolchain-mingw32.cmake" >/dev/null
-cmake --build build/win -j "$(nproc)" --target ondrel ondrel_language_file >/dev/null
-
-exe="$ondrel_root/build/win/dist/ondrel.exe"
 had_display=${DISPLAY:-}
 . "$ondrel_root/scripts/wine-env.sh"
+# The 32-bit build, or a 64-bit one where this machine runs no 32-bit code.
+cmake -S . -B "$ondrel_win_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ondrel_win_toolchain" >/dev/null
+cmake --build "$ondrel_win_build" -j "$(nproc)" --target ondrel ondrel_language_file >/dev/null
+
+exe="$ondrel_win_build/dist/ondrel.exe"
 ondrel_wine_start
 trap ondrel_wine_stop EXIT
 

@@ -5,12 +5,15 @@
 #
 #   scripts/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 #
-# BUILD_DIR is a Windows build (default build/win) holding dist/ondrel.exe,
+# BUILD_DIR is a Windows build (default: the one that runs here, build/win or
+# build/win64, see wine-arch.sh) holding dist/ondrel.exe,
 # dist/ondrel.lng and tests/pages/screenshot_driver.exe; OUTPUT_DIR defaults
 # to BUILD_DIR/screenshots.
 set -euo pipefail
 ondrel_root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$ondrel_root/build/win}" && pwd)
+# shellcheck source=scripts/wine-arch.sh
+. "$ondrel_root/scripts/wine-arch.sh"
+build=$(cd "${1:-$ondrel_win_build}" && pwd)
 out=${2:-$build/screenshots}
 driver="$build/tests/pages/screenshot_driver.exe"
 for needed in "$build/dist/ondrel.exe" "$build/dist/ondrel.lng" "$driver"; do
@@ -51,9 +54,11 @@ sample() {
   printf '</Database>'
 } | iconv -f UTF-8 -t UTF-16LE >"$work/ondrel.db"
 
-export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/screenshots-prefix}
+export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/screenshots-prefix-$ondrel_wine_bits}
 # shellcheck source=scripts/wine-env.sh
 . "$ondrel_root/scripts/wine-env.sh"
+trap 'ondrel_wine_stop; rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 ondrel_wine_start || true  # a server already running is fine
 # No window manager runs here: Wine then draws the frames itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
@@ -76,5 +81,4 @@ for page in 1:notes 3:phonebook 2:passwords; do
 done
 wine "$driver" close </dev/null >/dev/null 2>&1 || true
 wait "$organiser" || true
-ondrel_wine_stop
 exit $status

@@ -21,24 +21,42 @@ cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DONDREL_SANITIZE=O
 cmake --build build/native -j "$jobs" >"$logs/native-build.log" 2>&1 ||
   { tail -n 60 "$logs/native-build.log"; exit 1; }
 
-echo "== Windows build (MinGW-w64)"
+# shellcheck source=scripts/wine-env.sh
+. "$ondrel_root/scripts/wine-env.sh"
+echo "== Windows build (MinGW-w64, 32-bit: what ships)"
+# On a machine that runs no 32-bit code, the tests run in a 64-bit build of
+# the same sources (wine-arch.sh); the 32-bit build then only has to compile.
+win32_tests=ON
+[ "$ondrel_wine_bits" = 32 ] || win32_tests=OFF
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$ondrel_root/cmake/toolchain-mingw32.cmake" \
+  -DONDREL_TESTS=$win32_tests -DONDREL_BENCH=$win32_tests \
   >"$logs/win-configure.log" 2>&1 || { cat "$logs/win-configure.log"; exit 1; }
 cmake --build build/win -j "$jobs" >"$logs/win-build.log" 2>&1 ||
   { tail -n 60 "$logs/win-build.log"; exit 1; }
+if [ "$ondrel_wine_bits" = 64 ]; then
+  echo "== Windows build (MinGW-w64, 64-bit: this machine runs no 32-bit code)"
+  cmake -S . -B "$ondrel_win_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ondrel_win_toolchain" \
+    >"$logs/win64-configure.log" 2>&1 || { cat "$logs/win64-configure.log"; exit 1; }
+  cmake --build "$ondrel_win_build" -j "$jobs" >"$logs/win64-build.log" 2>&1 ||
+    { tail -n 60 "$logs/win64-build.log"; exit 1; }
+fi
 
 echo "== native tests"
 (cd build/native && ctest -j "$jobs" --output-on-failure --timeout 600) | tee "$logs/native-ctest.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
-echo "== Windows tests under Wine"
-. "$ondrel_root/scripts/wine-env.sh"
+echo "== Windows tests under Wine ($ondrel_wine_bits-bit)"
+# Whatever ends the run (a failure, Ctrl+C, a kill), the virtual display and
+# the wineserver it started go with it.
+trap ondrel_wine_stop EXIT
+trap 'exit 130' INT TERM
 ondrel_wine_start
 # One process holds Wine's desktop for the whole run, so that no test's
 # first window starts a desktop process holding that test's output pipe.
-wine build/win/tests/support/wine_keepalive.exe </dev/null >/dev/null 2>&1 &
-(cd build/win && ctest --output-on-failure --timeout 600) | tee "$logs/win-ctest.log"
+wine "$ondrel_win_build/tests/support/wine_keepalive.exe" </dev/null >/dev/null 2>&1 &
+(cd "$ondrel_win_build" && ctest --output-on-failure --timeout 600) | tee "$logs/win-ctest.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 ondrel_wine_stop
 

@@ -3,15 +3,21 @@
 # with its output going nowhere (a server that inherits a harness's pipe
 # makes every test wait for it).
 #
-# Sets WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY.
+# Sets WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY, and
+# ondrel_win_build / ondrel_win_toolchain: the Windows build whose programs
+# run on this machine (see wine-arch.sh).
 # Call ondrel_wine_start first and ondrel_wine_stop when done.
 
 ondrel_root=${ondrel_root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-
-export WINEARCH=win32
+# shellcheck source=scripts/wine-arch.sh
+. "$ondrel_root/scripts/wine-arch.sh"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix}
+if [ "$ondrel_wine_bits" = 32 ]; then
+  export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix}
+else
+  export WINEPREFIX=${WINEPREFIX:-$ondrel_root/build/wineprefix64}
+fi
 ondrel_xvfb_pid=
 
 ondrel_wine_start() {
@@ -31,6 +37,13 @@ ondrel_wine_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  # Title-bar buttons are drawn with Marlett glyphs. The 64-bit loader does
+  # not find the fonts Debian's fonts-wine installs, and draws the letters
+  # "0", "1" and "r" instead; a copy inside the prefix is always found.
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
   fi
   # A server already running in this prefix is fine.
   wineserver -p </dev/null >/dev/null 2>&1 || true

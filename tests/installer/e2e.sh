@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end scenarios of the installer and the uninstaller. Each scenario
-# runs in a fresh 32-bit Wine prefix of its own (a copy of one template prefix
+# runs in a fresh Wine prefix of its own (a copy of one template prefix
 # booted once per test run), with its own HOME (Wine's desktop folder links to
 # it), and removes its prefix when done.
 #
@@ -16,7 +16,9 @@ set -uo pipefail
 command=${1:?usage: e2e.sh make-template WORK | e2e.sh SCENARIO WORK DIST PROBE}
 work=${2:?work folder}
 
-export WINEARCH=win32
+# A 32-bit prefix, or a 64-bit one where this machine runs no 32-bit code.
+# shellcheck source=scripts/wine-arch.sh
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-arch.sh"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 
@@ -76,7 +78,7 @@ make_template() {
   programs=$(wine reg query "$current_version_key" /v ProgramFilesDir </dev/null 2>/dev/null | tr -d '\r')
   wineserver -k </dev/null >/dev/null 2>&1
   [ -f "$WINEPREFIX/system.reg" ]
-  check $? "booted a 32-bit template prefix"
+  check $? "booted a $ondrel_wine_bits-bit template prefix"
   echo "$programs" | grep -q 'REG_SZ    C:\\Program Files$'
   check $? "its ProgramFilesDir is C:\\Program Files"
 }

@@ -54,7 +54,9 @@ int VersionOnDisk(FileSystem& files, const Clock& clock, const Text& path) {
   return version;
 }
 
-[[noreturn]] void SaveForever(const Text& path) {
+// Saves the two versions in turn until killed; reports each finished save
+// with one byte on savedPipe.
+[[noreturn]] void SaveForever(const Text& path, int savedPipe) {
   std::unique_ptr<FileSystem> files = NewPlatformFileSystem();
   FixedClock clock({2024, 3, 5, 9, 7});
   Database database(*files, clock);
@@ -62,6 +64,8 @@ int VersionOnDisk(FileSystem& files, const Clock& clock, const Text& path) {
   for (int round = 1;; ++round) {
     SetVersion(database, round % 2);
     database.DocumentAt(0)->SaveIfDirty();
+    const char saved = 1;
+    if (write(savedPipe, &saved, 1) != 1) _exit(1);
   }
 }
 
@@ -83,9 +87,20 @@ TEST(KillTest, AFileSavedWhileKilledIsAlwaysTheOldOrTheNewSet) {
   std::uniform_int_distribution<int> pauseMicroseconds(0, 30000);
   int seen[2] = {0, 0};
   for (int kill = 0; kill < kKills; ++kill) {
+    int saved[2];
+    ASSERT_EQ(pipe(saved), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) SaveForever(path);
+    if (child == 0) {
+      close(saved[0]);
+      SaveForever(path, saved[1]);
+    }
+    close(saved[1]);
+    // The kill falls at a random moment after the child's first save, so
+    // that both versions are reached however slow the machine is.
+    char first = 0;
+    ASSERT_EQ(read(saved[0], &first, 1), 1);
+    close(saved[0]);
     usleep(static_cast<useconds_t>(pauseMicroseconds(random)));
     ASSERT_EQ(::kill(child, SIGKILL), 0);
     int status = 0;
