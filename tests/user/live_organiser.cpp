@@ -193,11 +193,18 @@ void LiveOrganiser::Settle() const {
   for (int round = 0; round < 3; ++round) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result)) return;
-    Sleep(1);
   }
 }
 
 void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
+  // Keys go to the foreground window: a window that has only just been
+  // shown or closed hands it on a moment later.
+  WaitUntil([&] {
+    const HWND foreground = GetForegroundWindow();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(foreground, &owner);
+    return foreground != nullptr && owner == process_.dwProcessId;
+  });
   std::vector<INPUT> copy = inputs;
   SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
   Settle();
@@ -219,9 +226,7 @@ void LiveOrganiser::Click(HWND window, int x, int y) {
   down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
   INPUT up = move;
   up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  Send({move});
-  Send({down});
-  Send({up});
+  Send({move, down, up});
 }
 
 void LiveOrganiser::Key(WORD key, bool control, bool alt) {
@@ -260,6 +265,8 @@ void LiveOrganiser::Type(const std::wstring& text) {
       up.ki.dwFlags |= KEYEVENTF_KEYUP;
       inputs = {down, up};
     }
+    // Keys sent in one burst were seen to be dropped part way under Wine;
+    // a person's keys come one at a time.
     Send(inputs);
   }
 }
@@ -405,6 +412,12 @@ void LiveOrganiser::RepaintWhole(HWND window) const {
 }
 
 void LiveOrganiser::Answer(HWND box, int button) {
+  // A box is found as soon as it is visible, before it has all its buttons.
+  WaitUntil([&] {
+    const HWND item = GetDlgItem(box, button);
+    return GetForegroundWindow() == box && item != nullptr && IsWindowVisible(item);
+  });
+  Sleep(20);
   const HWND item = GetDlgItem(box, button);
   if (item != nullptr) Click(item);
   // The box closes inside the program's own loop; wait until it is gone.

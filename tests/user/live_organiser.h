@@ -64,6 +64,18 @@ class LiveOrganiser {
   // Puts text on the clipboard and presses Ctrl+V.
   void Paste(const std::wstring& text);
   void Settle() const;
+  // Input is handled some time after SendInput returns, and a message sent
+  // meanwhile can overtake it: waits (up to about two seconds) until
+  // condition holds; returns whether it did.
+  template <typename Condition>
+  bool WaitUntil(Condition condition) const {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      if (condition()) return true;
+      Sleep(20);
+      Settle();
+    }
+    return condition();
+  }
 
   // State.
   HWND Focus() const;

@@ -415,8 +415,16 @@ class Runner {
       return result;
     }
     for (std::size_t i = 0; i < actions.size(); ++i) {
+      // A hidden page changes only through a tab switch or a restart.
+      const bool everyPage = actions[i].kind == UserAction::Kind::kClickTab ||
+                             actions[i].kind == UserAction::Kind::kRestart;
       std::string failure = Do(actions[i]);
-      if (failure.empty()) failure = Check();
+      if (failure.empty()) {
+        app_->WaitUntil([&] {
+          failure = Check(everyPage);
+          return failure.empty();
+        });
+      }
       result.actionsRun = static_cast<int>(i) + 1;
       if (!failure.empty()) {
         result.failedAt = static_cast<int>(i);
@@ -572,7 +580,12 @@ class Runner {
     int questions = 0;
     for (bool question : model_.boxes) {
       if (!app_->Running()) return "the organiser ended";
-      const std::vector<HWND> open = app_->MessageBoxes();
+      std::vector<HWND> open;
+      app_->WaitUntil([&] {
+        open = app_->MessageBoxes();
+        // Found as soon as it is visible, before it has all its buttons.
+        return open.size() == 1 && (GetDlgItem(open[0], IDOK) != nullptr || GetDlgItem(open[0], IDYES) != nullptr);
+      });
       if (open.size() != 1) {
         return std::to_string(open.size()) + " message boxes open where the " +
                (question ? "save question" : "warning") + " was due";
@@ -609,7 +622,7 @@ class Runner {
     return out.str();
   }
 
-  std::string Check() const {
+  std::string Check(bool everyPage) const {
     if (!app_->Running()) return "the organiser ended";
     const std::vector<HWND> open = app_->MessageBoxes();
     if (!open.empty()) return std::to_string(open.size()) + " message box(es) left open";
@@ -618,6 +631,7 @@ class Runner {
       return "the focus is not on a control of the shown page";
     }
     for (int p = 0; p < 3; ++p) {
+      if (!everyPage && p != model_.active()) continue;
       const PageSpec& spec = Pages()[static_cast<std::size_t>(p)];
       const PageState& page = model_.page(p);
       const std::string where = Narrow(spec.kind) + ": ";

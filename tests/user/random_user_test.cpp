@@ -32,9 +32,11 @@ TEST(RandomUserTest, EveryActionKeepsFileListFormAndFocusAsTheModelSays) {
   int total = 0;
   for (int seed = firstSeed; seed < firstSeed + seeds; ++seed) {
     const std::vector<UserAction> actions = RandomActions(static_cast<std::uint32_t>(seed), actionsPerSeed);
+    const DWORD started = GetTickCount();
     const RandomUserResult result = RunRandomUser(actions);
     total += result.actionsRun;
-    std::printf("seed %d: %d actions%s\n", seed, result.actionsRun, result.failedAt >= 0 ? ", FAILED" : "");
+    std::printf("seed %d: %d actions in %lu s%s\n", seed, result.actionsRun,
+                static_cast<unsigned long>((GetTickCount() - started) / 1000), result.failedAt >= 0 ? ", FAILED" : "");
     std::fflush(stdout);
     if (result.failedAt < 0) continue;
     std::string failure = result.failure;

@@ -45,12 +45,19 @@ class RealInputTest : public ::testing::Test {
   // Expects exactly one message box, checks whether it asks (Yes/No) or
   // warns (OK), and clicks the answer.
   void ExpectBoxAndAnswer(bool question, int answer) {
-    const std::vector<HWND> boxes = app_->MessageBoxes();
+    std::vector<HWND> boxes;
+    app_->WaitUntil([&] {
+      boxes = app_->MessageBoxes();
+      return boxes.size() == 1 && (GetDlgItem(boxes[0], IDOK) != nullptr || GetDlgItem(boxes[0], IDYES) != nullptr);
+    });
     ASSERT_EQ(boxes.size(), 1u) << (question ? "expected the save question" : "expected the warning");
     EXPECT_EQ(GetDlgItem(boxes[0], IDYES) != nullptr, question);
     app_->Answer(boxes[0], answer);
   }
   void ExpectNoBox() const { EXPECT_TRUE(app_->MessageBoxes().empty()); }
+  bool FocusBecomes(HWND control) const {
+    return app_->WaitUntil([&] { return app_->Focus() == control; });
+  }
   std::wstring SelectedSubject() const {
     const std::vector<int> rows = app_->SelectedRows(Item(kNoteList));
     if (rows.size() != 1) return L"<" + std::to_wstring(rows.size()) + L" rows highlighted>";
@@ -94,6 +101,7 @@ TEST_F(RealInputTest, TypedLinesAndPastedTextArriveWholeInEveryEdit) {
     if (!c.typed.empty()) app_->Type(c.typed);
     if (!c.pasted.empty()) app_->Paste(c.pasted);
     const std::wstring expected = c.typed.empty() ? c.pasted : c.typed;
+    app_->WaitUntil([&] { return app_->Text(Item(c.edit)) == expected; });
     EXPECT_EQ(app_->Text(Item(c.edit)).size(), expected.size());
     const std::wstring got = app_->Text(Item(c.edit));
     EXPECT_TRUE(got == expected) << std::string(got.begin(), got.begin() + std::min<std::size_t>(got.size(), 200));
@@ -149,6 +157,7 @@ TEST_F(RealInputTest, AFailedSaveKeepsTheEditAndStopsTheActionThatAskedForIt) {
     app_->Click(Item(kSubject));
     app_->Key(VK_END);
     app_->Type(L" edited");
+    ASSERT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 0 edited"; }));
     switch (c.trigger) {
       case Trigger::kSaveThenClose:
         app_->Click(Item(kNoteSave));
@@ -197,8 +206,10 @@ TEST_F(RealInputTest, TheHighlightedRowIsAlwaysTheRecordInTheForm) {
   EXPECT_TRUE(app_->SelectedRows(Item(kNoteList)).empty());
   app_->Click(Item(kSubject));
   app_->Type(L"Fresh");
+  ASSERT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Fresh"; }));
   ClickRow(1);
   ExpectBoxAndAnswer(true, IDYES);
+  app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 1"; });
   EXPECT_EQ(app_->Text(Item(kSubject)), L"Note 1");
   EXPECT_EQ(SelectedSubject(), L"Note 1");
   app_->Click(Item(kNoteRemove));
@@ -217,18 +228,18 @@ bool OnTheShownPage(HWND control) {
 // start, and the focus was lost after another program was used.
 TEST_F(RealInputTest, TheFocusStaysOnTheShownPage) {
   StartWith(Notes(2));
-  EXPECT_EQ(app_->Focus(), Item(kSubjectSearch)) << "at start";
+  EXPECT_TRUE(FocusBecomes(Item(kSubjectSearch))) << "at start";
   app_->Click(Item(kPasswordsTab));
-  EXPECT_EQ(app_->Focus(), Item(kSite)) << "after a tab switch";
+  EXPECT_TRUE(FocusBecomes(Item(kSite))) << "after a tab switch";
   app_->Click(Item(kNotesTab));
   for (int press = 0; press < 16; ++press) {
     app_->Key(VK_TAB);
-    EXPECT_TRUE(OnTheShownPage(app_->Focus())) << "Tab press " << press;
+    EXPECT_TRUE(app_->WaitUntil([&] { return OnTheShownPage(app_->Focus()); })) << "Tab press " << press;
   }
   app_->Click(Item(kPhoneTab));
   app_->Click(Item(kPhoneTab));  // the tab itself keeps the focus now
   app_->Key(VK_TAB);
-  EXPECT_TRUE(OnTheShownPage(app_->Focus()));
+  EXPECT_TRUE(app_->WaitUntil([&] { return OnTheShownPage(app_->Focus()); }));
 
   // Another program's window, then back to the organiser by its title bar.
   app_->Click(Item(149));
@@ -246,7 +257,7 @@ TEST_F(RealInputTest, TheFocusStaysOnTheShownPage) {
   ClientToScreen(app_->main(), &origin);
   // The caption lies between the frame's top and the client area.
   app_->Click(app_->main(), (client.right - client.left) / 2, -((origin.y - frame.top) / 2) - 1);
-  EXPECT_EQ(app_->Focus(), Item(149)) << "after coming back from another program";
+  EXPECT_TRUE(FocusBecomes(Item(149))) << "after coming back from another program";
   DestroyWindow(other);
 }
 
