@@ -33,11 +33,11 @@ TEST_P(SaveFailureTest, OldFileStaysNoTemporaryFileAndTheDocumentStaysDirty) {
   EXPECT_TRUE(kept->IsDirty());
   EXPECT_TRUE(database_->IsFileBehind());
 
-  // A removal fails the same way and is retried too.
+  // A removal that fails never happened: the document stays, to be written.
   NoteDocument* other = NewNote(u"other", u"", u"");
   EXPECT_FALSE(other->SaveIfDirty());
   EXPECT_FALSE(kept->DeleteAndSave());
-  EXPECT_TRUE(kept->IsDirty());
+  EXPECT_FALSE(kept->IsDeleted());
   EXPECT_EQ(files_.Contents(kPath), before);
 
   files_.FailAt(FailingStep::kNone);
@@ -46,8 +46,9 @@ TEST_P(SaveFailureTest, OldFileStaysNoTemporaryFileAndTheDocumentStaysDirty) {
   EXPECT_FALSE(other->IsDirty());
   EXPECT_FALSE(files_.Exists(kPath + u".tmp"));
   std::unique_ptr<Database> reloaded = Reloaded();
-  ASSERT_EQ(reloaded->DocumentCount(), 1u);
-  EXPECT_EQ(static_cast<NoteDocument*>(reloaded->DocumentAt(0))->subject(), Text(u"other"));
+  ASSERT_EQ(reloaded->DocumentCount(), 2u);
+  EXPECT_EQ(static_cast<NoteDocument*>(reloaded->DocumentAt(0))->body(), Text(u"new body"));
+  EXPECT_EQ(static_cast<NoteDocument*>(reloaded->DocumentAt(1))->subject(), Text(u"other"));
 }
 
 // The next save of a clean document catches the file up after a failure.

@@ -186,11 +186,14 @@ std::vector<HWND> LiveOrganiser::ChildrenOfClass(const wchar_t* className) const
   return search.found;
 }
 
-void LiveOrganiser::Settle() const {
-  // A message sent to the program is handled when it next looks at its
-  // queue; after three such rounds the input before them has been taken,
-  // dispatched and translated (key, then character).
-  for (int round = 0; round < 3; ++round) {
+void LiveOrganiser::Settle() const { Settle(3); }
+
+void LiveOrganiser::Settle(std::size_t rounds) const {
+  // A message sent to the program is handled the next time it looks at its
+  // queue, before any input there; each input event (and the character a
+  // key press makes) is taken by one such look. So a round per event, and
+  // two more, pass only once the input before them has been handled.
+  for (std::size_t round = 0; round < rounds; ++round) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result)) return;
   }
@@ -207,7 +210,7 @@ void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
   });
   std::vector<INPUT> copy = inputs;
   SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
-  Settle();
+  Settle(copy.size() + 2);
 }
 
 void LiveOrganiser::Click(HWND window, int x, int y) {

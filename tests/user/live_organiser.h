@@ -64,12 +64,13 @@ class LiveOrganiser {
   // Puts text on the clipboard and presses Ctrl+V.
   void Paste(const std::wstring& text);
   void Settle() const;
+  void Settle(std::size_t rounds) const;
   // Input is handled some time after SendInput returns, and a message sent
-  // meanwhile can overtake it: waits (up to about two seconds) until
-  // condition holds; returns whether it did.
+  // meanwhile can overtake it: waits (up to about ten seconds, for a
+  // machine under load) until condition holds; returns whether it did.
   template <typename Condition>
   bool WaitUntil(Condition condition) const {
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
       if (condition()) return true;
       Sleep(20);
       Settle();

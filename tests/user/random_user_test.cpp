@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -39,6 +40,12 @@ TEST(RandomUserTest, EveryActionKeepsFileListFormAndFocusAsTheModelSays) {
                 static_cast<unsigned long>((GetTickCount() - started) / 1000), result.failedAt >= 0 ? ", FAILED" : "");
     std::fflush(stdout);
     if (result.failedAt < 0) continue;
+    std::ostringstream before;
+    for (int i = std::max(0, result.failedAt - 11); i <= result.failedAt; ++i) {
+      before << "\n  " << i + 1 << ". " << actions[static_cast<std::size_t>(i)].Describe();
+    }
+    std::printf("the actions up to the failure:%s\n", before.str().c_str());
+    std::fflush(stdout);
     std::string failure = result.failure;
     const std::vector<UserAction> shortest = ShrinkFailure(actions, result.failedAt, 240, failure);
     std::ostringstream steps;
