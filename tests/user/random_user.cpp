@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <random>
@@ -90,6 +91,7 @@ std::wstring StartingFile() {
 struct FileRecord {
   std::wstring kind;
   std::vector<std::pair<std::wstring, std::wstring>> elements;
+  int day = 0;  // of the modification stamp; not compared (the clock moves)
   bool operator==(const FileRecord& other) const { return kind == other.kind && elements == other.elements; }
 };
 
@@ -121,6 +123,8 @@ std::vector<FileRecord> ParseFile(const std::wstring& text, bool& wellFormed) {
       if (close == std::wstring::npos || stop == std::wstring::npos) { wellFormed = false; break; }
       const std::wstring value = Decode(block.substr(close + 1, stop - close - 1));
       if (tag == L"DocumentType") record.kind = value;
+      else if (tag == L"ModifyDate" && value.size() >= 10)
+        record.day = DayNumber(std::stoi(value.substr(6, 4)), std::stoi(value.substr(3, 2)), std::stoi(value.substr(0, 2)));
       else if (tag != L"CreateDate" && tag != L"ModifyDate") record.elements.emplace_back(tag, value);
       p = stop + tag.size() + 3;
     }
@@ -152,7 +156,8 @@ class Model {
   void Reload(const std::vector<FileRecord>& file) {
     store_.clear();
     for (const FileRecord& loaded : file) {
-      Record record{PageOf(loaded.kind), {}, DayNumber(2011, 1, 1)};
+      // The day searched is the one the file holds, saved today or earlier.
+      Record record{PageOf(loaded.kind), {}, loaded.day};
       const PageSpec& spec = Pages()[static_cast<std::size_t>(record.page)];
       record.memory.assign(spec.tags.size(), std::nullopt);
       for (const auto& [tag, value] : loaded.elements) {
@@ -344,7 +349,7 @@ class Model {
     for (const Record& record : store_) {
       if (record.removed) continue;
       const PageSpec& spec = Pages()[static_cast<std::size_t>(record.page)];
-      FileRecord written{spec.kind, {}};
+      FileRecord written{spec.kind, {}, record.day};
       for (std::size_t f = 0; f < spec.tags.size(); ++f) {
         if (record.memory[f] && !record.memory[f]->empty()) written.elements.emplace_back(spec.tags[f], *record.memory[f]);
       }
@@ -427,6 +432,12 @@ class Runner {
       }
       result.actionsRun = static_cast<int>(i) + 1;
       if (!failure.empty()) {
+        // Time to look at the screen before the organiser is ended.
+        if (GetEnvironmentVariableA("ONDREL_RANDOM_PAUSE", nullptr, 0) > 0) {
+          std::printf("paused: %s\n", failure.c_str());
+          std::fflush(stdout);
+          Sleep(30000);
+        }
         result.failedAt = static_cast<int>(i);
         result.failure = failure;
         return result;
@@ -478,18 +489,7 @@ class Runner {
       case UserAction::Kind::kClickButton: {
         const int buttons = p == 0 ? 5 : 4;
         const int which = action.choice % buttons;
-        switch (which) {
-          case 0: model_.Save(p); break;
-          case 1: model_.Cancel(p); break;
-          case 2: model_.Remove(p); break;
-          case 3: model_.New(p); break;
-          case 4: {
-            const SYSTEMTIME from = app_->PickerDate(Pickers()[0]);
-            const SYSTEMTIME to = app_->PickerDate(Pickers()[1]);
-            model_.Find(DayNumber(from.wYear, from.wMonth, from.wDay), DayNumber(to.wYear, to.wMonth, to.wDay));
-            break;
-          }
-        }
+        PressButton(p, which);
         app_->Click(Item(which == 4 ? kFindId : spec.save + which));
         break;
       }
@@ -524,6 +524,13 @@ class Runner {
           }
         }
         if (!typed && !enter) return "";  // only edits take typed text here
+        // Enter presses a push button with the focus that the dialog keys
+        // made the default one (reached by Tab from outside the ring).
+        const bool isDefault = (GetWindowLongW(focus, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+        for (int which = 0; enter && isDefault && which < 4; ++which) {
+          if (id == spec.save + which) PressButton(p, which);
+        }
+        if (enter && isDefault && p == 0 && id == kFindId) PressButton(p, 4);
         if (typed) app_->Key(VK_END, true);
         if (enter) app_->Key(VK_RETURN);
         else app_->Type(text);
@@ -565,6 +572,22 @@ class Runner {
   }
 
   // From and to, left to right on screen.
+  // What the model does for Save, Cancel, Remove, New and Find (0 to 4).
+  void PressButton(int p, int which) {
+    switch (which) {
+      case 0: model_.Save(p); break;
+      case 1: model_.Cancel(p); break;
+      case 2: model_.Remove(p); break;
+      case 3: model_.New(p); break;
+      default: {
+        const SYSTEMTIME from = app_->PickerDate(Pickers()[0]);
+        const SYSTEMTIME to = app_->PickerDate(Pickers()[1]);
+        model_.Find(DayNumber(from.wYear, from.wMonth, from.wDay), DayNumber(to.wYear, to.wMonth, to.wDay));
+        break;
+      }
+    }
+  }
+
   std::vector<HWND> Pickers() const {
     std::vector<HWND> pickers = app_->ChildrenOfClass(L"SysDateTimePick32");
     std::sort(pickers.begin(), pickers.end(), [](HWND a, HWND b) {
