@@ -94,8 +94,11 @@ constexpr DWORD kListViewStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSE
 constexpr DWORD kPushButtonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kSingleLineEditStyle =
     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP | ES_AUTOHSCROLL;
+// The body edits scroll vertically and follow the caret: without that the
+// platform refuses every line (typed or pasted) that no longer fits.
 constexpr DWORD kMultiLineEditStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP |
-                                      ES_MULTILINE | ES_WANTRETURN | ES_AUTOHSCROLL;
+                                      WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                                      ES_AUTOHSCROLL | ES_AUTOVSCROLL;
 
 
 // The controls every page has, as table rows.

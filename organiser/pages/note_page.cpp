@@ -6,6 +6,7 @@
 #include "organiser/pages/pages.h"
 #include "organiser/pages/record_page.h"
 #include "organiser/pages/window_text.h"
+#include "organiser/store/clock.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 #include "organiser/store/search.h"
@@ -134,16 +135,23 @@ class NotePage final : public RecordPage {
     from.wMonth = 1;
     from.wDay = 1;
     SetPickerDate(control(kFromPicker), from);
-    SYSTEMTIME today{};
-    GetLocalTime(&today);
-    SetPickerDate(control(kToPicker), today);
+    SetPickerDate(control(kToPicker), Today());
   }
 
-  bool HandlePageMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+  bool HandlePageMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     if (message == WM_USER) {
       // Also the dialog manager's default-button query: Save is the default.
       result = kSaveId;
       return true;
+    }
+    if (message == WM_NOTIFY) {
+      // Only the user's own change sends this; setting the date does not.
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header != nullptr && header->hwndFrom == control(kToPicker) &&
+          header->code == DTN_DATETIMECHANGE) {
+        toPickedByUser_ = true;
+      }
+      return false;
     }
     if (message == WM_COMMAND && wParam == static_cast<WPARAM>(kFindId)) {
       Find();
@@ -166,17 +174,37 @@ class NotePage final : public RecordPage {
 
   void Find() {
     if (database_ == nullptr || controls().empty()) return;
-    AskToSave();
+    if (!AskToSave()) return;
+    // Until the user picks an end date the range ends today, also when the
+    // program has been open since an earlier day.
+    if (!toPickedByUser_) SetPickerDate(control(kToPicker), Today());
     SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
     results_->Clear();
     SearchQuery query;
     FillQuery(query);
     database_->Search(*results_, query);
-    if (!ListResults()) {
+    // Selecting the first row shows it through the list's notification,
+    // which asks first when the form still holds unsaved text.
+    if (!ListResults(false)) {
       ClearForm();
       current_ = nullptr;
     }
   }
+
+  SYSTEMTIME Today() const {
+    SYSTEMTIME today{};
+    if (database_ == nullptr) {
+      GetLocalTime(&today);
+      return today;
+    }
+    const LocalTime now = database_->clock().Now();
+    today.wYear = static_cast<WORD>(now.year);
+    today.wMonth = static_cast<WORD>(now.month);
+    today.wDay = static_cast<WORD>(now.day);
+    return today;
+  }
+
+  bool toPickedByUser_ = false;
 };
 
 }  // namespace

@@ -22,8 +22,9 @@ class Page {
   virtual void Create(HWND parentWindow, Database* database) = 0;
   // Shows the controls and lays them out.
   virtual void Show() = 0;
-  // Offers to save pending edits, then hides the controls.
-  virtual void Hide() = 0;
+  // Offers to save pending edits, then hides the controls. Returns false,
+  // and stays shown, when the user asked to save and the save failed.
+  virtual bool Hide() = 0;
   // Places the controls over the main window's client area.
   virtual void Layout() = 0;
   // Refills ring with the page's focusable controls; returns their count.

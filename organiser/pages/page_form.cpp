@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "organiser/pages/record_page.h"
 #include "organiser/shell/wide_text.h"
@@ -61,17 +62,20 @@ bool RecordPage::FormDiffers() const {
   return differs;
 }
 
-void RecordPage::AskToSave() {
-  if (controls_.empty()) return;
-  const int longest = LongestFieldText();
-  if (current_ == nullptr) {
-    if (longest == 0) return;  // an empty new form holds nothing to save
-  } else if (!FormDiffers()) {
-    return;
-  }
+bool RecordPage::HasUnsavedChanges() const {
+  if (current_ == nullptr) return LongestFieldText() > 0;  // an empty new form holds nothing
+  // A record whose save failed equals the form but is not in the file yet;
+  // while the file is behind, saving is what brings it up to date.
+  if (current_->IsDirty() || (database_ != nullptr && database_->IsFileBehind())) return true;
+  return FormDiffers();
+}
+
+bool RecordPage::AskToSave() {
+  if (controls_.empty() || !HasUnsavedChanges()) return true;
   const int answer = MessageBoxW(parentWindow_, AsWide(MainText(u"MessageSaveQuestion")),
                                  AsWide(MainText(u"MessageWarning")), MB_YESNO | MB_ICONWARNING);
-  if (answer == IDYES) SaveForm();
+  if (answer != IDYES) return true;
+  return SaveForm();
 }
 
 void RecordPage::WarnSaveFailed() {
@@ -79,55 +83,71 @@ void RecordPage::WarnSaveFailed() {
               AsWide(MainText(u"MessageWarning")), MB_OK | MB_ICONWARNING);
 }
 
-void RecordPage::SaveForm() {
-  if (controls_.empty() || database_ == nullptr) return;
-  if (current_ == nullptr) {
-    current_ = database_->CreateDocument(description_.kindName);
-    if (current_ == nullptr) return;
+bool RecordPage::SaveForm() {
+  if (controls_.empty() || database_ == nullptr) return false;
+  bool written = false;
+  try {
+    if (current_ == nullptr) {
+      current_ = database_->CreateDocument(description_.kindName);
+      if (current_ == nullptr) return false;
+    }
+    for (const FormFieldSpec& field : description_.form) {
+      TextField* stored = FormField(current_, field.fieldIndex);
+      if (stored == nullptr) continue;
+      const Text typed = ReadWindowText(control(field.editSlot));
+      current_->SetField(*stored, TextView(typed));
+    }
+    written = current_->SaveIfDirty();
+  } catch (const std::exception&) {
+    // Running out of memory while reading the form or building the file is
+    // a failed save like any other: the file is untouched, the form kept.
+    written = false;
   }
-  for (const FormFieldSpec& field : description_.form) {
-    TextField* stored = FormField(current_, field.fieldIndex);
-    if (stored == nullptr) continue;
-    const Text typed = ReadWindowText(control(field.editSlot));
-    current_->SetField(*stored, TextView(typed));
-  }
-  // A failed write leaves the document dirty, so the next Save retries; the
-  // user must hear of it, or the edits would seem kept when the file is not.
-  if (!current_->SaveIfDirty()) WarnSaveFailed();
+  // The user must hear of a failed write, or the edits would seem kept when
+  // the file is not; the form keeps them and counts as unsaved.
+  if (!written) WarnSaveFailed();
+  if (current_ == nullptr) return false;
 
   if (FindRow(current_) >= 0) {
     UpdateRow(current_);
-    return;
+  } else {
+    InsertRow(current_, -1);
   }
-  const int row = InsertRow(current_, -1);
-  LVITEMW clear{};
-  clear.stateMask = LVIS_SELECTED;
-  clear.state = 0;
-  SendMessageW(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
-  // Selecting the new row shows it through the list's own notification.
-  if (row >= 0) SelectRow(row);
+  HighlightCurrent();
+  return written;
 }
 
 void RecordPage::RemoveCurrent() {
   if (current_ == nullptr) return;
+  // The record leaves the list and the form only once the file is without
+  // it; a failed write keeps it listed, shown and stored.
+  if (!current_->DeleteAndSave()) {
+    WarnSaveFailed();
+    return;
+  }
   const int row = FindRow(current_);
-  if (row >= 0) SendMessageW(listView_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+  if (row >= 0) {
+    SendMessageW(listView_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    // The platform's list scrolls its rows up when the last one goes from a
+    // list scrolled to the end, but repaints only below the deleted row: a
+    // neighbour showed twice until something covered it.
+    InvalidateRect(listView_, nullptr, TRUE);
+  }
   ClearForm();
-  Document* removed = current_;
   current_ = nullptr;
-  // The store keeps the removal in memory and writes it with the next save
-  // that succeeds; the user is told that the file is behind.
-  if (!removed->DeleteAndSave()) WarnSaveFailed();
 
   const int count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
   if (count <= 0 || row < 0) return;
+  // The neighbour's selection shows its record through the list's own
+  // notification.
   SelectRow(row == count ? row - 1 : row);
 }
 
 void RecordPage::StartNew() {
-  AskToSave();
+  if (!AskToSave()) return;
   current_ = nullptr;
   ClearForm();
+  HighlightCurrent();
 }
 
 }  // namespace ondrel

@@ -68,10 +68,10 @@ void RecordPage::FillList() {
     SendMessageW(listView_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
   }
   if (database_ != nullptr) database_->ListDocuments(*results_, description_.kindName);
-  ListResults();
+  ListResults(true);
 }
 
-bool RecordPage::ListResults() {
+bool RecordPage::ListResults(bool showFirst) {
   {
     // Thousands of rows go in at once: the list reserves room for them and
     // neither draws nor rearranges itself until the last one is in.
@@ -85,7 +85,7 @@ bool RecordPage::ListResults() {
   SelectRow(0);
   // During Create no page is active yet, so the selection's notification
   // may not reach the page; show the row's document explicitly.
-  ShowDocument(DocumentAtRow(0));
+  if (showFirst) ShowDocument(DocumentAtRow(0));
   return true;
 }
 
@@ -164,12 +164,30 @@ void RecordPage::SelectRow(int row) {
   SendMessageW(listView_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), TRUE);
 }
 
+void RecordPage::HighlightCurrent() {
+  LVITEMW clear{};
+  clear.stateMask = LVIS_SELECTED;
+  clear.state = 0;
+  SendMessageW(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  const int row = current_ != nullptr ? FindRow(current_) : -1;
+  // Selecting the row of the record in the form replaces nothing (see
+  // OnItemChanged), so this never asks.
+  if (row >= 0) SelectRow(row);
+}
+
 void RecordPage::OnItemChanged(const NMLISTVIEW& change) {
   // Only a row becoming the selected and focused one replaces the form;
   // deselecting, focus alone or extending a multiple selection do not.
   if (change.uNewState != kSelectedAndFocused || change.iItem == -1) return;
-  AskToSave();
-  ShowDocument(DocumentAtRow(change.iItem));
+  Document* chosen = DocumentAtRow(change.iItem);
+  if (chosen == current_ && chosen != nullptr) return;  // the form shows it already
+  if (!AskToSave()) {
+    // The edited record's save failed: it stays in the form and highlighted.
+    HighlightCurrent();
+    return;
+  }
+  ShowDocument(chosen);
+  HighlightCurrent();
   SetFocus(listView_);
 }
 

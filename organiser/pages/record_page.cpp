@@ -13,17 +13,6 @@ namespace {
 
 constexpr std::uint32_t kFocusRingInitialSlots = 16;
 
-// Runs work and swallows whatever it throws: the page is called from window
-// procedures, and no exception may travel back into USER32. A failed step
-// leaves the page as far as it got, like any other failure of the page.
-template <typename Work>
-void Guarded(Work&& work) {
-  try {
-    work();
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
 RecordPage::RecordPage(const PageDescription& description, const LanguageTable& language)
@@ -39,15 +28,19 @@ const char16_t* RecordPage::MainText(const char16_t* key) const {
   return language_.Lookup(u"MainWindow", key);
 }
 
+// Nothing here catches: a failure in a page is not carried on from. The shell
+// turns it into exit code 1; only a failed save is the page's own to report
+// (SaveForm).
 void RecordPage::Create(HWND parentWindow, Database* database) {
-  Guarded([&] {
-    database_ = database;
-    results_ = std::make_unique<PtrArray<Document>>(Ownership::kBorrows);
-    parentWindow_ = parentWindow;
-    CreateControls();
-    OnControlsCreated();
-    FillList();
-  });
+  database_ = database;
+  results_ = std::make_unique<PtrArray<Document>>(Ownership::kBorrows);
+  parentWindow_ = parentWindow;
+  CreateControls();
+  OnControlsCreated();
+  FillList();
+  // A page is out of reach until it is shown: a control left visible at
+  // size 0 would still take the focus from the Tab key.
+  for (HWND control : controls_) ShowWindow(control, SW_HIDE);
 }
 
 void RecordPage::CreateControls() {
@@ -68,6 +61,12 @@ void RecordPage::CreateControls() {
         instance, nullptr);
   }
   listView_ = controls_[description_.listViewSlot];
+  for (std::size_t slot = 0; slot < description_.controls.size(); ++slot) {
+    // Pasted or loaded text arrives whole, however long.
+    if (lstrcmpW(description_.controls[slot].className, L"Edit") == 0) {
+      SendMessageW(controls_[slot], EM_SETLIMITTEXT, 0, 0);
+    }
+  }
   SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
 
   if (!font_) font_ = CreatePageFont();
@@ -80,22 +79,19 @@ void RecordPage::CreateControls() {
 }
 
 void RecordPage::Show() {
-  Guarded([&] {
-    for (HWND control : controls_) ShowWindow(control, SW_SHOW);
-    Layout();
-  });
+  for (HWND control : controls_) ShowWindow(control, SW_SHOW);
+  Layout();
 }
 
-void RecordPage::Hide() {
-  Guarded([&] {
-    AskToSave();
-    for (HWND control : controls_) ShowWindow(control, SW_HIDE);
-  });
+bool RecordPage::Hide() {
+  if (!AskToSave()) return false;
+  for (HWND control : controls_) ShowWindow(control, SW_HIDE);
+  return true;
 }
 
 void RecordPage::Layout() {
-  Guarded([&] {
-    if (controls_.empty()) return;
+  if (controls_.empty()) return;
+  {
     RECT client{};
     GetClientRect(parentWindow_, &client);
     const int width = client.right - client.left;
@@ -114,16 +110,20 @@ void RecordPage::Layout() {
         case LayoutStep::Action::kShow: ShowWindow(control, SW_SHOW); break;
       }
     }
-  });
+  }
+  // The main window does not clip its children, so the background it
+  // erases where a moved control stood can land on controls that have
+  // already painted at their new places (stray lines until the next tab
+  // switch). One repaint of everything, parent first, leaves it right.
+  RedrawWindow(parentWindow_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 std::uint32_t RecordPage::FillFocusRing(FocusRing& ring) {
-  Guarded([&] {
-    ring.Clear();
-    ring.Grow(kFocusRingInitialSlots);
-    if (controls_.empty()) return;
-    for (std::size_t slot : description_.focusOrder) ring.Append(controls_[slot]);
-  });
+  ring.Clear();
+  ring.Grow(kFocusRingInitialSlots);
+  if (controls_.empty()) return 0;
+  for (std::size_t slot : description_.focusOrder) ring.Append(controls_[slot]);
   return ring.count();
 }
 
@@ -131,32 +131,30 @@ bool RecordPage::HandlePageMessage(UINT, WPARAM, LPARAM, LRESULT&) { return fals
 
 LRESULT RecordPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  bool handled = true;
-  Guarded([&] {
-    if (HandlePageMessage(message, wParam, lParam, result)) return;
-    switch (message) {
-      case WM_DESTROY:
-        AskToSave();
-        PostQuitMessage(0);
-        break;
-      case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header != nullptr && wParam == static_cast<WPARAM>(description_.listViewId) &&
-            header->code == LVN_ITEMCHANGED) {
-          OnItemChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam));
-        }
-        break;
+  if (HandlePageMessage(message, wParam, lParam, result)) return result;
+  switch (message) {
+    case WM_CLOSE:
+      // Asked while the window still stands, so that a failed save can
+      // keep it open with the form as typed.
+      if (AskToSave()) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header != nullptr && wParam == static_cast<WPARAM>(description_.listViewId) &&
+          header->code == LVN_ITEMCHANGED) {
+        OnItemChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam));
       }
-      case WM_COMMAND:
-        RunCommand(wParam);
-        break;
-      default:
-        handled = false;
-        break;
+      return 0;
     }
-  });
-  if (handled) return result;
-  return DefWindowProcW(window, message, wParam, lParam);
+    case WM_COMMAND:
+      RunCommand(wParam);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
 }
 
 void RecordPage::RunCommand(WPARAM command) {
@@ -166,6 +164,7 @@ void RecordPage::RunCommand(WPARAM command) {
     SaveForm();
   } else if (command == save + 1) {
     ShowDocument(current_);
+    HighlightCurrent();
   } else if (command == save + 2) {
     RemoveCurrent();
   } else if (command == save + 3) {

@@ -28,7 +28,7 @@ class RecordPage : public Page {
 
   void Create(HWND parentWindow, Database* database) override;
   void Show() override;
-  void Hide() override;
+  bool Hide() override;
   void Layout() override;
   std::uint32_t FillFocusRing(FocusRing& ring) override;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -52,14 +52,17 @@ class RecordPage : public Page {
 
   // List (page_list.cpp).
   void FillList();
-  // Lists results_ from the start, selects and shows the first row; false
-  // when no row came of it.
-  bool ListResults();
+  // Lists results_ from the start and selects the first row; false when no
+  // row came of it. showFirst also puts the first row's document in the
+  // form: needed while the page is not active and hears no selection.
+  bool ListResults(bool showFirst);
   int InsertRow(Document* document, int index);
   void UpdateRow(Document* document);
   int FindRow(Document* document) const;
   Document* DocumentAtRow(int row) const;
   void SelectRow(int row);
+  // Leaves exactly the row of current_ highlighted, or none for a new form.
+  void HighlightCurrent();
   void OnItemChanged(const NMLISTVIEW& change);
 
   // Form (page_form.cpp).
@@ -68,8 +71,15 @@ class RecordPage : public Page {
   int LongestFieldText() const;
   static bool FieldDiffers(bool differsSoFar, HWND edit, const TextField& storedText);
   bool FormDiffers() const;
-  void AskToSave();
-  void SaveForm();
+  // True while the form holds something the file does not: typed text, or
+  // a record whose last save failed.
+  bool HasUnsavedChanges() const;
+  // The save question. Returns whether the action that asked may go on:
+  // false only after Yes when the save failed (the form keeps its text).
+  bool AskToSave();
+  // Saves the form; returns false, after the warning, when the file could
+  // not be written.
+  bool SaveForm();
   void RemoveCurrent();
   void StartNew();
   void WarnSaveFailed();

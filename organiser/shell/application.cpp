@@ -117,6 +117,9 @@ HWND Application::CreateMainWindow() {
                       nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window == nullptr) return nullptr;
   ShowWindow(window, SW_SHOW);
+  // Showing activates the window, which puts the focus on the page; make
+  // sure of it where the platform did not activate it.
+  if (!IsChild(window, GetFocus())) FocusFirstRingControl();
   ShowStartWarning(window);
   return window;
 }
@@ -138,6 +141,7 @@ int Application::RunMessageLoop() {
     // it as a message would spin on garbage, so the loop ends instead.
     if (got == -1) return 1;
     if (HandleFocusRingTab(*focusRing_, message)) continue;
+    if (IsEscapeOnPage(message)) continue;
     if (mainWindow_ != nullptr && IsDialogMessageW(mainWindow_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -145,14 +149,32 @@ int Application::RunMessageLoop() {
   return handlerFailed_ ? 1 : 0;
 }
 
+bool Application::IsEscapeOnPage(const MSG& message) const {
+  // The dialog keyboard interface would turn Esc in a body edit into
+  // WM_CLOSE and end the program; on the main window's controls Esc does
+  // nothing. Pop-ups (a date picker's calendar) keep their own Esc.
+  if (message.message != WM_KEYDOWN && message.message != WM_KEYUP && message.message != WM_CHAR) {
+    return false;
+  }
+  if (message.wParam != VK_ESCAPE) return false;
+  return mainWindow_ != nullptr &&
+         (message.hwnd == mainWindow_ || IsChild(mainWindow_, message.hwnd));
+}
+
+void Application::FocusFirstRingControl() const {
+  if (focusRing_->count() > 0) SetFocus((*focusRing_)[0]);
+}
+
 void Application::SwitchPage(int index) {
   if (index < 1 || index > 3 || index == currentPage_ || currentPage_ == 0) return;
-  pages_[currentPage_]->Hide();
+  // A failed save asked for on leaving keeps the page, its form and its tab.
+  if (!pages_[currentPage_]->Hide()) return;
   tabStrip_->Select(index);
   tabStrip_->RefreshCaptions();
   currentPage_ = index;
   pages_[index]->Show();
   pages_[currentPage_]->FillFocusRing(*focusRing_);
+  FocusFirstRingControl();
 }
 
 void ApplyMinimumTrackSize(MINMAXINFO& info) { info.ptMinTrackSize = Application::kMinimumTrackSize; }

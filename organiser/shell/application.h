@@ -74,6 +74,9 @@ class Application {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static void RegisterWindowClass();
+  // Esc aimed at the main window or one of its controls: swallowed.
+  bool IsEscapeOnPage(const MSG& message) const;
+  void FocusFirstRingControl() const;
 
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Shows startWarning_ once, owned by window.
@@ -88,6 +91,8 @@ class Application {
   LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnCtlColorStatic(HWND window, WPARAM wParam, LPARAM lParam);
+  // Keeps the focused control over deactivation and gives it back.
+  LRESULT OnActivate(HWND window, WPARAM wParam);
   void OnNcDestroy(HWND window);
 
   Text programFolder_;
@@ -103,6 +108,8 @@ class Application {
   // Paints the tab band; lives while the main window does.
   Brush backgroundBrush_;
   HWND mainWindow_ = nullptr;
+  // The control that had the focus when the main window was deactivated.
+  HWND focusBeforeDeactivation_ = nullptr;  // not owned
   // Set when a message handler threw: the loop then ends with exit code 1.
   bool handlerFailed_ = false;
   // What loading the database has to tell the user; empty when nothing.

@@ -55,6 +55,7 @@ LRESULT Application::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, wParam, lParam);
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(window, wParam, lParam);
+    case WM_ACTIVATE: return OnActivate(window, wParam);
     default: return PassOn(window, message, wParam, lParam, false);
   }
 }

@@ -57,6 +57,25 @@ LRESULT Application::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   return PassOn(window, WM_COMMAND, wParam, lParam, true);
 }
 
+LRESULT Application::OnActivate(HWND window, WPARAM wParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    const HWND focus = GetFocus();
+    focusBeforeDeactivation_ = IsChild(window, focus) ? focus : nullptr;
+    return 0;
+  }
+  if (HIWORD(wParam) != 0) return 0;  // minimised: the focus waits for the restore
+  // Not the default handling, which would leave the focus on the main
+  // window itself where no key reaches a control.
+  const HWND remembered = focusBeforeDeactivation_;
+  if (remembered != nullptr && IsChild(window, remembered) && IsWindowVisible(remembered) &&
+      IsWindowEnabled(remembered)) {
+    SetFocus(remembered);
+  } else if (!IsChild(window, GetFocus())) {
+    FocusFirstRingControl();
+  }
+  return 0;
+}
+
 LRESULT Application::OnCtlColorStatic(HWND window, WPARAM wParam, LPARAM lParam) {
   if (reinterpret_cast<HWND>(lParam) == tabStrip_->band() && tabStrip_->band() != nullptr) {
     SetBkColor(reinterpret_cast<HDC>(wParam), kTabBandColour);

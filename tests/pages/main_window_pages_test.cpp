@@ -42,8 +42,9 @@ class MainWindowPagesTest : public ::testing::Test {
   }
 
   // Closes the main window as the close box does and ends the run.
+  // As the close box does: the active page asks before the window goes.
   void Close() {
-    DestroyWindow(window_);
+    SendMessageW(window_, WM_CLOSE, 0, 0);
     window_ = nullptr;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -29,8 +29,32 @@ SYSTEMTIME Day(int year, int month, int day) {
   return date;
 }
 
+// Sets a picker's date and tells the page as the picker tells of a user's
+// change.
 void SetPicker(HWND picker, SYSTEMTIME date) {
   SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
+  NMDATETIMECHANGE change{};
+  change.nmhdr.hwndFrom = picker;
+  change.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(picker));
+  change.nmhdr.code = DTN_DATETIMECHANGE;
+  change.st = date;
+  SendMessageW(GetParent(picker), WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
+}
+
+SYSTEMTIME DaysFromToday(int days) {
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  FILETIME time{};
+  SystemTimeToFileTime(&today, &time);
+  ULARGE_INTEGER value{};
+  value.LowPart = time.dwLowDateTime;
+  value.HighPart = time.dwHighDateTime;
+  value.QuadPart += static_cast<ULONGLONG>(days) * 24 * 60 * 60 * 10000000ULL;
+  time.dwLowDateTime = value.LowPart;
+  time.dwHighDateTime = value.HighPart;
+  SYSTEMTIME result{};
+  FileTimeToSystemTime(&time, &result);
+  return result;
 }
 
 std::vector<std::string> ListedSubjects(const PageHost& host) {
@@ -47,6 +71,24 @@ TEST(NoteFindTest, TheFromPickerStartsOnTheFirstDayOf2000) {
   EXPECT_EQ(from.wYear, 2000);
   EXPECT_EQ(from.wMonth, 1);
   EXPECT_EQ(from.wDay, 1);
+}
+
+// The program left open past midnight: a Find with untouched pickers still
+// lists the notes saved on the new day; a "to" date the user picked stays.
+TEST(NoteFindTest, TheToDateFollowsTodayUntilTheUserPicksOne) {
+  PageHost host(PageKind::kNote, Notes().FileText());
+  const SYSTEMTIME tomorrow = DaysFromToday(1);
+  host.clock().Set(LocalTime{tomorrow.wYear, tomorrow.wMonth, tomorrow.wDay, 0, 5});
+  host.Click(Notes().NewId());
+  host.Type(kSubjectEditId, u"Written after midnight");
+  host.Click(Notes().saveId);
+  host.Click(kFindId);
+  EXPECT_EQ(ListedSubjects(host),
+            (std::vector<std::string>{"Shopping", "Red car repair", "Holiday plans", "Written after midnight"}));
+  SetPicker(host.Slot(kToPickerSlot), Day(2009, 6, 17));
+  host.clock().Set(LocalTime{2030, 1, 1, 0, 0});
+  host.Click(kFindId);
+  EXPECT_EQ(ListedSubjects(host), (std::vector<std::string>{"Shopping", "Red car repair"}));
 }
 
 TEST(NoteFindTest, FindWithEmptyFieldsAndTheStartingRangeListsEveryNote) {

@@ -328,8 +328,10 @@ PageHost::~PageHost() {
 }
 
 void PageHost::Close() {
-  DestroyWindow(window_);
-  window_ = nullptr;
+  // As the close box does: the page asks, then destroys the window unless
+  // a save it was asked for failed.
+  SendMessageW(window_, WM_CLOSE, 0, 0);
+  if (!IsWindow(window_)) window_ = nullptr;
   DrainQuit();
 }
 

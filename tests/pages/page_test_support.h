@@ -114,6 +114,8 @@ class PageHost {
   RecordPage& page() { return *page_; }
   HWND window() const { return window_; }
   Database& database() { return *database_; }
+  // The store's clock, which the note page also reads for today.
+  FixedClock& clock() { return clock_; }
   const TempFolder& folder() const { return folder_; }
   std::wstring DatabasePath() const { return folder_.File(L"ondrel.db"); }
 
@@ -126,7 +128,7 @@ class PageHost {
   void Click(int buttonId);
   void ClickRow(int row);
   void Resize(int clientWidth, int clientHeight);
-  // Destroys the window as closing it does (the page sees WM_DESTROY).
+  // Closes the window as the close box does (the page sees WM_CLOSE).
   void Close();
 
   Text EditText(int editId) const;

@@ -373,7 +373,7 @@ TEST_P(PageWorkflowTest, AFailedSaveOfANewRecordWarnsAndSaveRetries) {
   EXPECT_NE(host->DatabaseFileText().find(u"New but unwritten"), Text::npos);
 }
 
-TEST_P(PageWorkflowTest, AFailedRemoveWarnsAndTheNextSaveWritesTheRemoval) {
+TEST_P(PageWorkflowTest, AFailedRemoveWarnsAndKeepsTheRecordListedShownAndStored) {
   auto host = Host();
   const std::wstring blocker = host->DatabasePath() + L".tmp";
   ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
@@ -385,9 +385,16 @@ TEST_P(PageWorkflowTest, AFailedRemoveWarnsAndTheNextSaveWritesTheRemoval) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Narrow(boxes[0].text), "Save failed");
   }
-  EXPECT_NE(host->DatabaseFileText().find(removedKey), Text::npos);
+  EXPECT_EQ(host->RowCount(), 3);
+  EXPECT_EQ(host->SelectedRows(), std::vector<int>{0});
+  ExpectFormShows(*host, 0);
+  EXPECT_EQ(host->page().current(), host->RowDocument(0));
   ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
   host->Click(c().saveId);
+  EXPECT_NE(host->DatabaseFileText().find(removedKey), Text::npos);
+  // Remove again, now that the file can be written.
+  host->Click(c().RemoveId());
+  EXPECT_EQ(host->RowCount(), 2);
   EXPECT_EQ(host->DatabaseFileText().find(removedKey), Text::npos);
 }
 

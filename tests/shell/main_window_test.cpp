@@ -314,6 +314,7 @@ TEST_F(MainWindowTest, TabClickSwitchesPagesInOrderAndPassesTheCommandOn) {
   EXPECT_EQ(log_, (Log{"1 Hide", "2 Show", "2 FillFocusRing", "2 Command 301"}));
   EXPECT_EQ(application_->currentPage(), 2);
   EXPECT_EQ(application_->focusRing()[0], pages_[2]->ringEdit(0));
+  EXPECT_EQ(GetFocus(), pages_[2]->ringEdit(0)) << "the focus goes to the shown page";
   wchar_t caption[64] = {};
   GetWindowTextW(application_->tabStrip().button(3), caption, 64);
   EXPECT_STREQ(caption, L"Phone Book With A Long Caption");
@@ -362,6 +363,12 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopThroughTheActivePage) {
   EXPECT_EQ(application_->mainWindow(), nullptr);
   EXPECT_FALSE(IsWindow(window_));
   window_ = nullptr;
+}
+
+TEST_F(MainWindowTest, AFailureInAPageEndsTheLoopWithExitCodeOne) {
+  Start();
+  PostMessageW(window_, WM_COMMAND, RecordingPage::kFailingCommand, 0);
+  EXPECT_EQ(application_->RunMessageLoop(), 1);
 }
 
 TEST_F(MainWindowTest, ASecondApplicationInTheSameProcessWorks) {

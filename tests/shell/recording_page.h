@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace ondrel {
 class RecordingPage final : public Page {
  public:
   static constexpr int kRingSize = 3;
+  // A command the page fails on, as a page that runs out of memory does.
+  static constexpr int kFailingCommand = 999;
 
   // log is shared by the three pages of one test and outlives them.
   RecordingPage(int index, std::vector<std::string>& log) : index_(index), log_(log) {}
@@ -24,7 +27,10 @@ class RecordingPage final : public Page {
     outsideEdit_ = MakeEdit(parentWindow, 1000 + 10 * index_ + 9);
   }
   void Show() override { Record("Show"); }
-  void Hide() override { Record("Hide"); }
+  bool Hide() override {
+    Record("Hide");
+    return true;
+  }
   void Layout() override {}
   std::uint32_t FillFocusRing(FocusRing& ring) override {
     Record("FillFocusRing");
@@ -33,7 +39,12 @@ class RecordingPage final : public Page {
     return ring.count();
   }
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_COMMAND) Record("Command " + std::to_string(LOWORD(wParam)));
+    // The edits' own focus notifications are not the shell's doing.
+    const WORD code = HIWORD(wParam);
+    if (message == WM_COMMAND && code != EN_SETFOCUS && code != EN_KILLFOCUS) {
+      Record("Command " + std::to_string(LOWORD(wParam)));
+      if (LOWORD(wParam) == kFailingCommand) throw std::runtime_error("the page failed");
+    }
     if (message == WM_DESTROY) {
       Record("Destroy");
       PostQuitMessage(0);

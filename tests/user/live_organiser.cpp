@@ -1,0 +1,431 @@
+#include "tests/user/live_organiser.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+
+namespace ondrel::test {
+namespace {
+
+constexpr DWORD kPatience = 20000;  // a guard against hanging, never a measure
+constexpr std::size_t kRemoteBytes = 1 << 20;
+
+std::vector<unsigned char> ReadAll(const std::wstring& path) {
+  std::vector<unsigned char> bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  unsigned char chunk[65536];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + read);
+  }
+  CloseHandle(file);
+  return bytes;
+}
+
+void WriteAll(const std::wstring& path, const std::wstring& text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write the database");
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
+  CloseHandle(file);
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry{};
+  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(folder + name + L"\\");
+      } else {
+        DeleteFileW((folder + name).c_str());
+      }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+struct BoxSearch {
+  DWORD processId;
+  std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (owner == search->processId && lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(window)) {
+    search->boxes.push_back(window);
+  }
+  return TRUE;
+}
+
+struct ClassSearch {
+  const wchar_t* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<ClassSearch*>(context);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (lstrcmpiW(className, search->className) == 0) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring OrganiserUnderTest() {
+  wchar_t value[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"ONDREL_EXE_UNDER_TEST", value, MAX_PATH) > 0) return value;
+  return std::wstring(ONDREL_DIST_FOLDER) + L"ondrel.exe";
+}
+
+OrganiserFolder::OrganiserFolder(const std::wstring& databaseText) {
+  wchar_t base[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH, base);
+  static std::atomic<unsigned> counter{0};
+  for (;;) {
+    path_ = std::wstring(base) + L"ondrel-user-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter++) + L"\\";
+    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
+  }
+  const std::wstring exe = OrganiserUnderTest();
+  if (!CopyFileW(exe.c_str(), File(L"ondrel.exe").c_str(), FALSE) ||
+      !CopyFileW((std::wstring(ONDREL_DIST_FOLDER) + L"ondrel.lng").c_str(), File(L"ondrel.lng").c_str(),
+                 FALSE)) {
+    throw std::runtime_error("cannot copy the organiser");
+  }
+  WriteAll(File(L"ondrel.db"), databaseText);
+}
+
+OrganiserFolder::~OrganiserFolder() { RemoveTree(path_); }
+
+std::wstring OrganiserFolder::DatabaseText() const {
+  const std::vector<unsigned char> bytes = ReadAll(File(L"ondrel.db"));
+  std::wstring text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
+  }
+  return text;
+}
+
+void OrganiserFolder::BlockSaves() const { CreateDirectoryW(File(L"ondrel.db.tmp").c_str(), nullptr); }
+void OrganiserFolder::UnblockSaves() const { RemoveDirectoryW(File(L"ondrel.db.tmp").c_str()); }
+
+LiveOrganiser::LiveOrganiser(const OrganiserFolder& folder) : folder_(folder) {}
+
+LiveOrganiser::~LiveOrganiser() {
+  if (!started_) return;
+  if (Running()) {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, kPatience);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+bool LiveOrganiser::Start() {
+  const std::wstring exe = folder_.File(L"ondrel.exe");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  started_ = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            folder_.path().c_str(), &startup, &process_) != FALSE;
+  if (!started_) return false;
+  for (DWORD waited = 0; waited < kPatience; waited += 20) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"Ondrel", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == process_.dwProcessId && IsWindowVisible(window)) {
+        main_ = window;
+        Settle();
+        return true;
+      }
+    }
+    if (!Running()) return false;
+    Sleep(20);
+  }
+  return false;
+}
+
+bool LiveOrganiser::Running() const {
+  return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD LiveOrganiser::WaitForExit() {
+  if (WaitForSingleObject(process_.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+std::vector<HWND> LiveOrganiser::ChildrenOfClass(const wchar_t* className) const {
+  ClassSearch search{className, {}};
+  EnumChildWindows(main_, CollectChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void LiveOrganiser::Settle() const { Settle(3); }
+
+void LiveOrganiser::Settle(std::size_t rounds) const {
+  // A message sent to the program is handled the next time it looks at its
+  // queue, before any input there; each input event (and the character a
+  // key press makes) is taken by one such look. So a round per event, and
+  // two more, pass only once the input before them has been handled.
+  for (std::size_t round = 0; round < rounds; ++round) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result)) return;
+  }
+}
+
+void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
+  // Keys go to the foreground window: a window that has only just been
+  // shown or closed hands it on a moment later.
+  WaitUntil([&] {
+    const HWND foreground = GetForegroundWindow();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(foreground, &owner);
+    return foreground != nullptr && owner == process_.dwProcessId;
+  });
+  std::vector<INPUT> copy = inputs;
+  SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
+  Settle(copy.size() + 2);
+}
+
+void LiveOrganiser::Click(HWND window, int x, int y) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  POINT point{x != kMiddle ? x : (rect.right - rect.left) / 2, y != kMiddle ? y : (rect.bottom - rect.top) / 2};
+  ClientToScreen(window, &point);
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = static_cast<LONG>((point.x * 65536 + width / 2) / width);
+  move.mi.dy = static_cast<LONG>((point.y * 65536 + height / 2) / height);
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  INPUT down = move;
+  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  INPUT up = move;
+  up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+  Send({move, down, up});
+}
+
+void LiveOrganiser::Key(WORD key, bool control, bool alt) {
+  std::vector<INPUT> inputs;
+  if (control) inputs.push_back(KeyInput(VK_CONTROL, false));
+  if (alt) inputs.push_back(KeyInput(VK_MENU, false));
+  inputs.push_back(KeyInput(key, false));
+  inputs.push_back(KeyInput(key, true));
+  if (alt) inputs.push_back(KeyInput(VK_MENU, true));
+  if (control) inputs.push_back(KeyInput(VK_CONTROL, true));
+  Send(inputs);
+}
+
+void LiveOrganiser::Type(const std::wstring& text) {
+  for (wchar_t c : text) {
+    if (c == L'\n') continue;
+    if (c == L'\r') {
+      Key(VK_RETURN);
+      continue;
+    }
+    const SHORT scan = VkKeyScanW(c);
+    std::vector<INPUT> inputs;
+    if (scan != -1 && (scan & 0x0600) == 0) {
+      // A key of the keyboard: pressed as such, with Shift where it needs it.
+      const bool shift = (scan & 0x0100) != 0;
+      if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+      inputs.push_back(KeyInput(LOBYTE(scan), false));
+      inputs.push_back(KeyInput(LOBYTE(scan), true));
+      if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+    } else {
+      INPUT down{};
+      down.type = INPUT_KEYBOARD;
+      down.ki.wScan = c;
+      down.ki.dwFlags = KEYEVENTF_UNICODE;
+      INPUT up = down;
+      up.ki.dwFlags |= KEYEVENTF_KEYUP;
+      inputs = {down, up};
+    }
+    // Keys sent in one burst were seen to be dropped part way under Wine;
+    // a person's keys come one at a time.
+    Send(inputs);
+  }
+}
+
+void LiveOrganiser::Paste(const std::wstring& text) {
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    if (memory != nullptr) {
+      auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+      text.copy(target, text.size());
+      target[text.size()] = L'\0';
+      GlobalUnlock(memory);
+      if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+    }
+    CloseClipboard();
+  }
+  Key('V', true);
+}
+
+HWND LiveOrganiser::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+std::vector<HWND> LiveOrganiser::MessageBoxes() const {
+  BoxSearch search{process_.dwProcessId, {}};
+  EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
+  return search.boxes;
+}
+
+std::wstring LiveOrganiser::Text(HWND window) const {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kPatience, &length);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL,
+                      kPatience, &copied);
+  text.resize(copied);
+  return text;
+}
+
+void* LiveOrganiser::Remote(std::size_t bytes) const {
+  if (bytes > kRemoteBytes) throw std::runtime_error("remote buffer too small");
+  if (remote_ == nullptr) {
+    remote_ = VirtualAllocEx(process_.hProcess, nullptr, kRemoteBytes, MEM_COMMIT | MEM_RESERVE,
+                             PAGE_READWRITE);
+  }
+  return remote_;
+}
+
+int LiveOrganiser::RowCount(HWND list) const {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::vector<int> LiveOrganiser::SelectedRows(HWND list) const {
+  std::vector<int> rows;
+  int row = -1;
+  while ((row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                              LVNI_SELECTED))) != -1) {
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::wstring LiveOrganiser::Cell(HWND list, int row, int column) const {
+  constexpr int kChars = 4096;
+  auto* remote = static_cast<unsigned char*>(Remote(sizeof(LVITEMW) + kChars * sizeof(wchar_t)));
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.cchTextMax = kChars;
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  WriteProcessMemory(process_.hProcess, remote, &item, sizeof(item), nullptr);
+  const int length = static_cast<int>(
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote)));
+  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) {
+    ReadProcessMemory(process_.hProcess, remote + sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t),
+                      nullptr);
+  }
+  return text;
+}
+
+RECT LiveOrganiser::RowRect(HWND list, int row) const {
+  RECT rect{};
+  rect.left = LVIR_LABEL;
+  void* remote = Remote(sizeof(rect));
+  WriteProcessMemory(process_.hProcess, remote, &rect, sizeof(rect), nullptr);
+  SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process_.hProcess, remote, &rect, sizeof(rect), nullptr);
+  return rect;
+}
+
+int LiveOrganiser::TopRow(HWND list) const {
+  return static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+}
+
+int LiveOrganiser::RowsPerPage(HWND list) const {
+  return static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+}
+
+SYSTEMTIME LiveOrganiser::PickerDate(HWND picker) const {
+  SYSTEMTIME date{};
+  void* remote = Remote(sizeof(date));
+  SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process_.hProcess, remote, &date, sizeof(date), nullptr);
+  return date;
+}
+
+std::vector<COLORREF> LiveOrganiser::Pixels(HWND window) const {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  if (bits != nullptr) std::copy_n(static_cast<const COLORREF*>(bits), pixels.size(), pixels.begin());
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+void LiveOrganiser::RepaintWhole(HWND window) const {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  Settle();
+  Sleep(100);  // the X server shows what was drawn a moment later
+}
+
+void LiveOrganiser::Answer(HWND box, int button) {
+  // A box is found as soon as it is visible, before it has all its buttons.
+  WaitUntil([&] {
+    const HWND item = GetDlgItem(box, button);
+    return GetForegroundWindow() == box && item != nullptr && IsWindowVisible(item);
+  });
+  Sleep(20);
+  const HWND item = GetDlgItem(box, button);
+  if (item != nullptr) Click(item);
+  // The box closes inside the program's own loop; wait until it is gone.
+  for (int i = 0; i < 2000 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(2);
+  Settle();
+}
+
+}  // namespace ondrel::test

@@ -1,0 +1,110 @@
+#pragma once
+// The built ondrel.exe run as its own process and used as a person uses it:
+// real mouse clicks and key presses (SendInput, which goes through the
+// platform's input queue, focus and activation like a hand on the keyboard),
+// and its state read from outside (texts, list rows, focus, message boxes).
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ondrel::test {
+
+// Where the organiser under test comes from: ONDREL_EXE_UNDER_TEST when set
+// (to try an older build), else the build's dist folder.
+std::wstring OrganiserUnderTest();
+
+// A folder of its own holding ondrel.exe, ondrel.lng and the given database
+// text; removed with everything in it.
+class OrganiserFolder {
+ public:
+  explicit OrganiserFolder(const std::wstring& databaseText);
+  ~OrganiserFolder();
+  OrganiserFolder(const OrganiserFolder&) = delete;
+  OrganiserFolder& operator=(const OrganiserFolder&) = delete;
+
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const wchar_t* name) const { return path_ + name; }
+  // The database file as text (UTF-16LE without byte-order mark).
+  std::wstring DatabaseText() const;
+  // Puts a folder where the store writes its temporary file, so that every
+  // save fails; Unblock takes it away.
+  void BlockSaves() const;
+  void UnblockSaves() const;
+
+ private:
+  std::wstring path_;
+};
+
+class LiveOrganiser {
+ public:
+  explicit LiveOrganiser(const OrganiserFolder& folder);
+  ~LiveOrganiser();  // ends a copy still running
+  LiveOrganiser(const LiveOrganiser&) = delete;
+  LiveOrganiser& operator=(const LiveOrganiser&) = delete;
+
+  // False when the program did not show its window.
+  bool Start();
+  bool Running() const;
+  // The exit code, or STILL_ACTIVE when it did not end within a while.
+  DWORD WaitForExit();
+
+  HWND main() const { return main_; }
+  HWND Item(int id) const { return GetDlgItem(main_, id); }
+  // The children of the main window of a class, in creation order.
+  std::vector<HWND> ChildrenOfClass(const wchar_t* className) const;
+
+  // Input, each followed by waiting until the program has handled it.
+  static constexpr int kMiddle = -100000;
+  // Clicks a client point of window (it may lie outside, on the frame).
+  void Click(HWND window, int x = kMiddle, int y = kMiddle);
+  void Key(WORD key, bool control = false, bool alt = false);
+  void Type(const std::wstring& text);
+  // Puts text on the clipboard and presses Ctrl+V.
+  void Paste(const std::wstring& text);
+  void Settle() const;
+  void Settle(std::size_t rounds) const;
+  // Input is handled some time after SendInput returns, and a message sent
+  // meanwhile can overtake it: waits (up to about ten seconds, for a
+  // machine under load) until condition holds; returns whether it did.
+  template <typename Condition>
+  bool WaitUntil(Condition condition) const {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+      if (condition()) return true;
+      Sleep(20);
+      Settle();
+    }
+    return condition();
+  }
+
+  // State.
+  HWND Focus() const;
+  std::vector<HWND> MessageBoxes() const;
+  std::wstring Text(HWND window) const;
+  int RowCount(HWND list) const;
+  std::vector<int> SelectedRows(HWND list) const;
+  std::wstring Cell(HWND list, int row, int column) const;
+  RECT RowRect(HWND list, int row) const;  // client coordinates of the list
+  int TopRow(HWND list) const;
+  int RowsPerPage(HWND list) const;
+  SYSTEMTIME PickerDate(HWND picker) const;
+  // The pixels of a window as the screen shows them, row by row.
+  std::vector<COLORREF> Pixels(HWND window) const;
+  // Has the program repaint window and everything in it from scratch.
+  void RepaintWhole(HWND window) const;
+  // Clicks the button of a message box (IDYES, IDNO, IDOK).
+  void Answer(HWND box, int button);
+
+ private:
+  void* Remote(std::size_t bytes) const;
+  void Send(const std::vector<INPUT>& inputs) const;
+
+  const OrganiserFolder& folder_;
+  PROCESS_INFORMATION process_{};
+  bool started_ = false;
+  HWND main_ = nullptr;
+  mutable void* remote_ = nullptr;  // a buffer in the organiser's memory
+};
+
+}  // namespace ondrel::test
