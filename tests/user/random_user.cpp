@@ -158,11 +158,11 @@ class Model {
     for (const FileRecord& loaded : file) {
       // The day searched is the one the file holds, saved today or earlier.
       Record record{PageOf(loaded.kind), {}, loaded.day};
-      const PageSpec& spec = Pages()[static_cast<std::size_t>(record.page)];
-      record.memory.assign(spec.tags.size(), std::nullopt);
+      const PageSpec& shape = Pages()[static_cast<std::size_t>(record.page)];
+      record.memory.assign(shape.tags.size(), std::nullopt);
       for (const auto& [tag, value] : loaded.elements) {
-        for (std::size_t f = 0; f < spec.tags.size(); ++f) {
-          if (tag == spec.tags[f]) record.memory[f] = value;
+        for (std::size_t f = 0; f < shape.tags.size(); ++f) {
+          if (tag == shape.tags[f]) record.memory[f] = value;
         }
       }
       store_.push_back(record);
@@ -204,14 +204,14 @@ class Model {
 
   bool Save(int p) {
     PageState& page = pages_[p];
-    const PageSpec& spec = Pages()[static_cast<std::size_t>(p)];
+    const PageSpec& shape = Pages()[static_cast<std::size_t>(p)];
     bool changed = false;
     if (page.current < 0) {
-      store_.push_back(Record{p, Fields(spec.tags.size(), std::nullopt), today});
+      store_.push_back(Record{p, Fields(shape.tags.size(), std::nullopt), today});
       page.current = static_cast<int>(store_.size()) - 1;
     }
     Record& record = store_[static_cast<std::size_t>(page.current)];
-    for (std::size_t f = 0; f < spec.tags.size(); ++f) {
+    for (std::size_t f = 0; f < shape.tags.size(); ++f) {
       if (!record.memory[f] || *record.memory[f] != page.form[f]) {
         record.memory[f] = page.form[f];
         changed = true;
@@ -348,10 +348,10 @@ class Model {
     std::vector<FileRecord> file;
     for (const Record& record : store_) {
       if (record.removed) continue;
-      const PageSpec& spec = Pages()[static_cast<std::size_t>(record.page)];
-      FileRecord written{spec.kind, {}, record.day};
-      for (std::size_t f = 0; f < spec.tags.size(); ++f) {
-        if (record.memory[f] && !record.memory[f]->empty()) written.elements.emplace_back(spec.tags[f], *record.memory[f]);
+      const PageSpec& shape = Pages()[static_cast<std::size_t>(record.page)];
+      FileRecord written{shape.kind, {}, record.day};
+      for (std::size_t f = 0; f < shape.tags.size(); ++f) {
+        if (record.memory[f] && !record.memory[f]->empty()) written.elements.emplace_back(shape.tags[f], *record.memory[f]);
       }
       file.push_back(written);
     }
@@ -465,8 +465,8 @@ class Runner {
     model_.answers = action.answers;
     model_.today = TodayNumber();
     const int p = model_.active();
-    const PageSpec& spec = Pages()[static_cast<std::size_t>(p)];
-    const HWND list = Item(spec.list);
+    const PageSpec& shape = Pages()[static_cast<std::size_t>(p)];
+    const HWND list = Item(shape.list);
     switch (action.kind) {
       case UserAction::Kind::kClickRow: {
         const int count = app_->RowCount(list);
@@ -490,14 +490,14 @@ class Runner {
         const int buttons = p == 0 ? 5 : 4;
         const int which = action.choice % buttons;
         PressButton(p, which);
-        app_->Click(Item(which == 4 ? kFindId : spec.save + which));
+        app_->Click(Item(which == 4 ? kFindId : shape.save + which));
         break;
       }
       case UserAction::Kind::kClickEdit: {
-        const int edits = static_cast<int>(spec.form.size()) + (p == 0 ? 3 : 0);
+        const int edits = static_cast<int>(shape.form.size()) + (p == 0 ? 3 : 0);
         const int which = action.choice % edits;
-        const int id = which < static_cast<int>(spec.form.size()) ? spec.form[static_cast<std::size_t>(which)]
-                                                                  : kSearchEdits[which - spec.form.size()];
+        const int id = which < static_cast<int>(shape.form.size()) ? shape.form[static_cast<std::size_t>(which)]
+                                                                  : kSearchEdits[which - shape.form.size()];
         RECT rect{};
         GetClientRect(Item(id), &rect);
         app_->Click(Item(id), 2 + action.choice % std::max(1, static_cast<int>(rect.right) - 4), rect.bottom / 2);
@@ -510,9 +510,9 @@ class Runner {
         const bool enter = action.kind == UserAction::Kind::kEnter;
         const std::wstring text = enter ? L"\r\n" : action.text;
         bool typed = false;
-        for (std::size_t f = 0; f < spec.form.size(); ++f) {
-          const bool multiLine = f + 1 == spec.form.size();
-          if (id == spec.form[f] && (!enter || multiLine)) {
+        for (std::size_t f = 0; f < shape.form.size(); ++f) {
+          const bool multiLine = f + 1 == shape.form.size();
+          if (id == shape.form[f] && (!enter || multiLine)) {
             model_.TypeIntoForm(p, f, text);
             typed = true;
           }
@@ -528,7 +528,7 @@ class Runner {
         // made the default one (reached by Tab from outside the ring).
         const bool isDefault = (GetWindowLongW(focus, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
         for (int which = 0; enter && isDefault && which < 4; ++which) {
-          if (id == spec.save + which) PressButton(p, which);
+          if (id == shape.save + which) PressButton(p, which);
         }
         if (enter && isDefault && p == 0 && id == kFindId) PressButton(p, 4);
         if (typed) app_->Key(VK_END, true);
@@ -655,27 +655,27 @@ class Runner {
     }
     for (int p = 0; p < 3; ++p) {
       if (!everyPage && p != model_.active()) continue;
-      const PageSpec& spec = Pages()[static_cast<std::size_t>(p)];
+      const PageSpec& shape = Pages()[static_cast<std::size_t>(p)];
       const PageState& page = model_.page(p);
-      const std::string where = Narrow(spec.kind) + ": ";
-      if (IsWindowVisible(Item(spec.list)) != (p == model_.active())) return where + "the wrong page is shown";
-      for (std::size_t f = 0; f < spec.form.size(); ++f) {
-        const std::wstring shown = app_->Text(Item(spec.form[f]));
+      const std::string where = Narrow(shape.kind) + ": ";
+      if (IsWindowVisible(Item(shape.list)) != (p == model_.active())) return where + "the wrong page is shown";
+      for (std::size_t f = 0; f < shape.form.size(); ++f) {
+        const std::wstring shown = app_->Text(Item(shape.form[f]));
         if (shown != page.form[f]) {
-          return where + "form field " + Narrow(spec.tags[f]) + " shows \"" + Narrow(shown) + "\", model \"" +
+          return where + "form field " + Narrow(shape.tags[f]) + " shows \"" + Narrow(shown) + "\", model \"" +
                  Narrow(page.form[f]) + "\"";
         }
       }
-      const HWND list = Item(spec.list);
+      const HWND list = Item(shape.list);
       if (app_->RowCount(list) != static_cast<int>(page.rows.size())) {
         return where + std::to_string(app_->RowCount(list)) + " rows, model " + std::to_string(page.rows.size());
       }
       for (std::size_t row = 0; row < page.rows.size(); ++row) {
         const Record& record = model_.record(page.rows[row]);
-        for (std::size_t c = 0; c < spec.columns.size(); ++c) {
-          if (spec.columns[c] < 0) continue;
+        for (std::size_t c = 0; c < shape.columns.size(); ++c) {
+          if (shape.columns[c] < 0) continue;
           const std::wstring cell = app_->Cell(list, static_cast<int>(row), static_cast<int>(c));
-          const std::wstring expected = record.memory[static_cast<std::size_t>(spec.columns[c])].value_or(L"");
+          const std::wstring expected = record.memory[static_cast<std::size_t>(shape.columns[c])].value_or(L"");
           if (cell != expected) {
             return where + "row " + std::to_string(row) + " shows \"" + Narrow(cell) + "\", model \"" +
                    Narrow(expected) + "\"";
