@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Ondrel needs on a fresh Debian machine:
-# the MinGW-w64 cross compiler, 32-bit Wine with the font it draws title-bar
+# the MinGW-w64 cross compilers (32- and 64-bit), 32-bit Wine with the font it draws title-bar
 # glyphs with, Xvfb, the GoogleTest sources, clang with its sanitizer and
 # fuzzer runtime, ImageMagick, lnkinfo and xdotool. Does nothing when every
 # package is already there.
@@ -16,8 +16,10 @@
 # the tests point it at a fake one.
 set -uo pipefail
 
+# The 64-bit cross compiler builds the test programs on machines that run no
+# 32-bit code (scripts/wine-arch.sh).
 packages=(
-  g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb googletest libgtest-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 fonts-wine xvfb googletest libgtest-dev
   libbenchmark-dev clang libclang-rt-14-dev imagemagick liblnk-utils cmake ninja-build xdotool
 )
 apt_etc=${ONDREL_APT_ETC:-/etc/apt}
