@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "organiser/platform/platform.h"
 #include "organiser/store/database.h"
 
 namespace {

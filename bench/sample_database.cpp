@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "organiser/platform/platform.h"
 #include "organiser/store/clock.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"

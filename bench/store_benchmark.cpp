@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/sample_database.h"
+#include "organiser/platform/platform.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 #include "organiser/store/search.h"

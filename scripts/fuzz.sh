@@ -22,7 +22,7 @@ targets=(database)
 if grep -q "ondrel_language_fuzzer" "$build/build.ninja" 2>/dev/null; then
   targets+=(language)
 else
-  echo "fuzz: no ondrel_language target yet; only the database loader is fuzzed"
+  echo "fuzz: no language fuzz target; only the database loader is fuzzed"
 fi
 
 status=0

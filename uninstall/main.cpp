@@ -7,9 +7,9 @@
 #include <string>
 
 #include "folder_tree.h"
+#include "installation_folder.h"
 #include "self_delete.h"
 #include "shortcut_removal.h"
-#include "installation_folder.h"
 #include "uninstall_entry.h"
 
 namespace {

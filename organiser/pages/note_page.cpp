@@ -5,11 +5,11 @@
 
 #include "organiser/pages/pages.h"
 #include "organiser/pages/record_page.h"
-#include "organiser/pages/window_text.h"
 #include "organiser/store/clock.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 #include "organiser/store/search.h"
+#include "organiser/win32/window_text.h"
 
 namespace ondrel {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "organiser/shell/focus_ring.h"
+#include "organiser/win32/focus_ring.h"
 
 namespace ondrel {
 

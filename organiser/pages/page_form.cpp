@@ -6,10 +6,10 @@
 #include <exception>
 
 #include "organiser/pages/record_page.h"
-#include "organiser/shell/wide_text.h"
-#include "organiser/pages/window_text.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
+#include "organiser/win32/wide_text.h"
+#include "organiser/win32/window_text.h"
 
 namespace ondrel {
 

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "organiser/pages/record_page.h"
-#include "organiser/shell/wide_text.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 

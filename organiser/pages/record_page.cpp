@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "organiser/shell/wide_text.h"
-#include "organiser/shell/language_table.h"
 #include "organiser/store/document.h"
+#include "organiser/text/language_table.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 

@@ -11,9 +11,9 @@
 
 #include "organiser/pages/control_table.h"
 #include "organiser/pages/page.h"
-#include "organiser/pages/page_font.h"
 #include "organiser/store/ptr_array.h"
 #include "organiser/store/text.h"
+#include "organiser/win32/page_font.h"
 
 namespace ondrel {
 

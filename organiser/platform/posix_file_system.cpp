@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "organiser/platform/platform.h"
 #include "organiser/platform/posix_path.h"
 #include "organiser/store/file_system.h"
 

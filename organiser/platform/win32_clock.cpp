@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "organiser/platform/platform.h"
 #include "organiser/store/clock.h"
 
 namespace ondrel {

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "organiser/platform/platform.h"
 #include "organiser/platform/win32_path.h"
 #include "organiser/store/file_system.h"
 

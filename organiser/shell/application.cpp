@@ -6,10 +6,10 @@
 
 #include "organiser/pages/page.h"
 #include "organiser/pages/pages.h"
-#include "organiser/shell/language_table.h"
 #include "organiser/shell/tab_strip.h"
-#include "organiser/shell/wide_text.h"
 #include "organiser/store/database.h"
+#include "organiser/text/language_table.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 namespace {

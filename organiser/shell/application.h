@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "organiser/shell/focus_ring.h"
-#include "organiser/shell/gdi_owners.h"
 #include "organiser/store/text.h"
+#include "organiser/win32/focus_ring.h"
+#include "organiser/win32/gdi_owners.h"
 
 namespace ondrel {
 

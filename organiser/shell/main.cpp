@@ -4,11 +4,12 @@
 
 #include <memory>
 
+#include "organiser/platform/platform.h"
 #include "organiser/shell/application.h"
-#include "organiser/shell/kernel_handle.h"
 #include "organiser/shell/program_folder.h"
 #include "organiser/store/clock.h"
 #include "organiser/store/file_system.h"
+#include "organiser/win32/kernel_handle.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The named mutex marks a running copy. Ownership is given up at once:

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "organiser/shell/wide_text.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 

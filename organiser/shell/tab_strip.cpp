@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "organiser/shell/language_table.h"
-#include "organiser/shell/wide_text.h"
+#include "organiser/text/language_table.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 namespace {

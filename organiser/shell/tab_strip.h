@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "organiser/shell/gdi_owners.h"
+#include "organiser/win32/gdi_owners.h"
 
 namespace ondrel {
 

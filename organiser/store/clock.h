@@ -32,7 +32,4 @@ class FixedClock final : public Clock {
   LocalTime time_;
 };
 
-// The platform's local clock (GetLocalTime on Windows, localtime_r elsewhere).
-std::unique_ptr<Clock> NewPlatformClock();
-
 }  // namespace ondrel

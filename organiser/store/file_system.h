@@ -98,7 +98,4 @@ bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
 bool WriteFileAtomically(FileSystem& files, const Text& path,
                          const std::function<bool(WritableFile&)>& writeContent);
 
-// The platform's files (Win32 on Windows, POSIX elsewhere).
-std::unique_ptr<FileSystem> NewPlatformFileSystem();
-
 }  // namespace ondrel

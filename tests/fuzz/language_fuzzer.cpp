@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "organiser/shell/language_table.h"
+#include "organiser/text/language_table.h"
 
 namespace {
 

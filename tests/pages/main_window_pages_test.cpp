@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "organiser/platform/platform.h"
 #include "organiser/shell/application.h"
 #include "tests/pages/page_cases.h"
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "organiser/pages/pages.h"
+#include "organiser/platform/platform.h"
 
 namespace ondrel::test {
 

@@ -17,11 +17,11 @@
 
 #include "organiser/pages/page.h"
 #include "organiser/pages/record_page.h"
-#include "organiser/shell/language_table.h"
 #include "organiser/store/clock.h"
 #include "organiser/store/database.h"
 #include "organiser/store/file_system.h"
 #include "organiser/store/text.h"
+#include "organiser/text/language_table.h"
 
 namespace ondrel::test {
 

@@ -13,8 +13,8 @@
 #include "organiser/shell/application.h"
 #include "organiser/shell/tab_strip.h"
 #include "organiser/store/clock.h"
-#include "tests/shell/language_bytes.h"
 #include "tests/shell/recording_page.h"
+#include "tests/text/language_bytes.h"
 
 namespace ondrel {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "organiser/shell/wide_text.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 namespace {

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "organiser/platform/platform.h"
 #include "tests/store/kill_versions.h"
 #include "tests/store/temp_folder.h"
 

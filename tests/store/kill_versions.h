@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "organiser/platform/platform.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "organiser/platform/platform.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 #include "tests/store/temp_folder.h"

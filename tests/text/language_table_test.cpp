@@ -1,6 +1,6 @@
 // The language table over well-formed, odd and hostile "ondrel.lng" bytes.
 
-#include "organiser/shell/language_table.h"
+#include "organiser/text/language_table.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/shell/language_bytes.h"
+#include "tests/text/language_bytes.h"
 
 namespace ondrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "organiser/shell/language_table.h"
+#include "organiser/text/language_table.h"
 
 #include <algorithm>
 

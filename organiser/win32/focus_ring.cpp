@@ -1,4 +1,4 @@
-#include "organiser/shell/focus_ring.h"
+#include "organiser/win32/focus_ring.h"
 
 namespace ondrel {
 

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "organiser/shell/language_table.h"
+#include "organiser/platform/platform.h"
 #include "organiser/store/file_system.h"
+#include "organiser/text/language_table.h"
 
 namespace ondrel {
 namespace {

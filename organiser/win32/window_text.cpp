@@ -1,6 +1,6 @@
-#include "organiser/pages/window_text.h"
+#include "organiser/win32/window_text.h"
 
-#include "organiser/shell/wide_text.h"
+#include "organiser/win32/wide_text.h"
 
 namespace ondrel {
 
