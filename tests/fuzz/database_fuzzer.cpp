@@ -81,9 +81,9 @@ void CheckSearch(Database& database, const char16_t* kind, const char16_t* const
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  ondrel::testing::MemoryFileSystem files;
+  ondrel::test::MemoryFileSystem files;
   ondrel::FixedClock clock({2024, 3, 5, 9, 7});
-  files.Put(kPath, ondrel::testing::MemoryFileSystem::Bytes(data, data + size));
+  files.Put(kPath, ondrel::test::MemoryFileSystem::Bytes(data, data + size));
 
   Database loaded(files, clock);
   const ondrel::LoadResult result = loaded.Load(kPath);
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What the store could not keep is kept, byte for byte, in the backup.
     Check(files.Exists(result.backupPath) &&
               files.Contents(result.backupPath) ==
-                  ondrel::testing::MemoryFileSystem::Bytes(data, data + size),
+                  ondrel::test::MemoryFileSystem::Bytes(data, data + size),
           "the damaged file's backup differs from it");
   }
   for (std::uint32_t i = 0; i < loaded.DocumentCount(); ++i) {

@@ -8,7 +8,8 @@
 
 #include "install_report.h"
 
-namespace ondrel::installer {
+namespace ondrel::test {
+using namespace ondrel::installer;
 namespace {
 
 using setup::kMaxPathLength;
@@ -159,4 +160,4 @@ TEST(MessageText, SaysNothingWhenAllWentWellAndNamesEveryFailure) {
 }
 
 }  // namespace
-}  // namespace ondrel::installer
+}  // namespace ondrel::test

@@ -4,7 +4,8 @@
 
 #include <ostream>
 
-namespace ondrel::installer {
+namespace ondrel::test {
+using namespace ondrel::installer;
 namespace {
 
 TEST(WindowGeometry, FrameIsAddedOnceToTheClientSize) {
@@ -42,4 +43,4 @@ INSTANTIATE_TEST_SUITE_P(Displays, CentredOriginTest,
                                            CentringCase{{0, 0}, {608, 427}, {0, 0}}));
 
 }  // namespace
-}  // namespace ondrel::installer
+}  // namespace ondrel::test

@@ -5,7 +5,8 @@
 
 #include <string>
 
-namespace ondrel::setup {
+namespace ondrel::test {
+using namespace ondrel::setup;
 namespace {
 
 constexpr CodePage kWestern{1252};
@@ -82,4 +83,4 @@ TEST(AnsiPath, DriveRootKeepsItsBackslash) {
 }
 
 }  // namespace
-}  // namespace ondrel::setup
+}  // namespace ondrel::test

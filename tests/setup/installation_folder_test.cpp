@@ -7,7 +7,8 @@
 #include <ostream>
 #include <string>
 
-namespace ondrel::setup {
+namespace ondrel::test {
+using namespace ondrel::setup;
 namespace {
 
 struct FolderCase {
@@ -95,4 +96,4 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"C:\\x\\ondrel\\\x95", 932, false}));
 
 }  // namespace
-}  // namespace ondrel::setup
+}  // namespace ondrel::test

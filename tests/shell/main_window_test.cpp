@@ -16,7 +16,7 @@
 #include "tests/shell/recording_page.h"
 #include "tests/text/language_bytes.h"
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 using Log = std::vector<std::string>;
@@ -403,4 +403,4 @@ TEST_F(MainWindowTest, MissingLanguageFileGivesAnUntitledWindow) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

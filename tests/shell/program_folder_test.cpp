@@ -8,7 +8,7 @@
 
 #include "organiser/win32/wide_text.h"
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 TEST(ProgramFolderTest, CutsAfterTheLastBackslash) {
@@ -38,4 +38,4 @@ TEST(ProgramFolderTest, IsTheFolderOfTheRunningExecutable) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

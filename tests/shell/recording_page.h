@@ -10,7 +10,7 @@
 
 #include "organiser/pages/page.h"
 
-namespace ondrel {
+namespace ondrel::test {
 
 class RecordingPage final : public Page {
  public:
@@ -70,4 +70,4 @@ class RecordingPage final : public Page {
   HWND outsideEdit_ = nullptr;
 };
 
-}  // namespace ondrel
+}  // namespace ondrel::test

@@ -30,7 +30,7 @@ void* operator new(std::size_t size) {
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 const Text kPath = u"ondrel.db";
@@ -105,4 +105,4 @@ TEST(AllocationFailureTest, ASaveThatRunsOutOfMemoryFailsAndLeavesTheFile) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

@@ -2,7 +2,7 @@
 
 #include "tests/store/store_fixture.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 constexpr TextView kExample =
@@ -342,4 +342,4 @@ TEST_F(DatabaseTest, ADocumentGivenOnlyEmptyTextIsWrittenWithItsEnvelope) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

@@ -4,7 +4,7 @@
 
 #include "tests/store/store_fixture.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 class DocumentKindsTest : public StoreTest {};
@@ -196,4 +196,4 @@ TEST_F(DocumentKindsTest, KindNamesCompareExactly) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

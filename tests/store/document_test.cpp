@@ -2,7 +2,7 @@
 
 #include "tests/store/store_fixture.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 TEST(StampTest, FormatsZeroPaddedOnTheTwentyFourHourClock) {
@@ -135,4 +135,4 @@ TEST_F(DocumentTest, ExtractTagWithoutClosingTagStopsAtTheNextTag) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

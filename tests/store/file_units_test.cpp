@@ -7,7 +7,7 @@
 
 #include "tests/store/memory_file_system.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -80,4 +80,4 @@ TEST(FileUnitsTest, EnlargingKeepsTheBytesReadSoFar) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

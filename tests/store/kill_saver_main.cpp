@@ -14,7 +14,7 @@ int main() {
   if (arguments == nullptr || count < 3) return 2;
   const std::wstring path = arguments[1];
   const std::wstring eventName = arguments[2];
-  ondrel::testing::SaveKillVersionsForever(ondrel::Text(path.begin(), path.end()), [&eventName] {
+  ondrel::test::SaveKillVersionsForever(ondrel::Text(path.begin(), path.end()), [&eventName] {
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName.c_str());
     if (ready != nullptr) {
       SetEvent(ready);

@@ -20,9 +20,9 @@
 
 #include "organiser/platform/platform.h"
 #include "tests/store/kill_versions.h"
-#include "tests/store/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 constexpr int kKills = 200;
@@ -116,4 +116,4 @@ TEST(KillTest, AFileSavedWhileKilledIsAlwaysTheOldOrTheNewSet) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

@@ -8,7 +8,7 @@
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 
 constexpr int kKillNotes = 40;
 
@@ -68,4 +68,4 @@ inline int KillVersionOnDisk(FileSystem& files, const Clock& clock, const Text& 
   }
 }
 
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

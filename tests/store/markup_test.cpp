@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 // One set of elements looked for together.
@@ -69,4 +69,4 @@ TEST(ElementWalkerTest, FindsWhatEachElementReadAloneFinds) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

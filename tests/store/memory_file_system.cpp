@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 class MemoryWritableFile final : public WritableFile {
@@ -111,4 +111,4 @@ Text TextOfBytes(const MemoryFileSystem::Bytes& bytes) {
   return text;
 }
 
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

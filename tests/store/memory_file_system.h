@@ -8,7 +8,7 @@
 
 #include "organiser/store/file_system.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 
 enum class FailingStep {
   kNone,
@@ -71,4 +71,4 @@ MemoryFileSystem::Bytes FileBytes(TextView text);
 // The text of little-endian bytes.
 Text TextOfBytes(const MemoryFileSystem::Bytes& bytes);
 
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

@@ -14,9 +14,9 @@
 #include "organiser/platform/platform.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
-#include "tests/store/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -205,4 +205,4 @@ TEST_F(PlatformFileSystemTest, AStoreSavesAndReloadsThroughThePlatformFiles) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

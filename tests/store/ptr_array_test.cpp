@@ -2,7 +2,7 @@
 
 #include "organiser/store/ptr_array.h"
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 // Counts how many of its kind are alive, to see what an owning array frees.
@@ -50,4 +50,4 @@ TEST(PtrArrayTest, OwningArrayFreesItsItemsBorrowingOneDoesNot) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

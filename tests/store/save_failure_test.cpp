@@ -9,7 +9,7 @@
 
 #include "tests/store/store_fixture.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 using Bytes = MemoryFileSystem::Bytes;
@@ -206,4 +206,4 @@ TEST(WriteFileAtomicallyTest, ReplacesTheWholeFileOrNothing) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

@@ -4,7 +4,7 @@
 
 #include "tests/store/store_fixture.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 namespace {
 
 std::vector<Text> Terms(TextView text) {
@@ -138,4 +138,4 @@ TEST_F(SearchTest, OnlyTheQueriedKindMatchesAndSearchingChangesNothing) {
 }
 
 }  // namespace
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

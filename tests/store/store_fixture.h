@@ -11,7 +11,7 @@
 #include "organiser/store/document_kinds.h"
 #include "tests/store/memory_file_system.h"
 
-namespace ondrel::testing {
+namespace ondrel::test {
 
 inline LocalTime At(int day, int month, int year, int hour, int minute) {
   LocalTime time;
@@ -60,4 +60,4 @@ inline FieldedDocument* Fielded(Document* document) {
   return dynamic_cast<FieldedDocument*>(document);
 }
 
-}  // namespace ondrel::testing
+}  // namespace ondrel::test

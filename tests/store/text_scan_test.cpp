@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 // The wide scans (eight or four units per step) must answer exactly as the standard find does, at
@@ -39,4 +39,4 @@ TEST(TextScanTest, AgreesWithTheStandardFindEverywhere) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

@@ -9,7 +9,7 @@
 #include "organiser/store/file_system.h"
 #include "organiser/store/text.h"
 
-namespace ondrel {
+namespace ondrel::test {
 
 // The text as UTF-16LE bytes, without a byte-order mark.
 inline std::vector<unsigned char> LanguageBytesWithoutMark(const Text& text) {
@@ -46,4 +46,4 @@ class InMemoryFiles final : public FileSystem {
   std::map<Text, std::vector<unsigned char>> files_;
 };
 
-}  // namespace ondrel
+}  // namespace ondrel::test

@@ -10,7 +10,7 @@
 
 #include "tests/text/language_bytes.h"
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 // Lookup's result as an optional text: nullopt for null.
@@ -207,4 +207,4 @@ TEST(LanguageTableTest, MissingFileGivesEmptyTable) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

@@ -10,7 +10,7 @@
 #include "organiser/store/file_system.h"
 #include "organiser/text/language_table.h"
 
-namespace ondrel {
+namespace ondrel::test {
 namespace {
 
 // Every (section, key) pair that the shell and the pages look up.
@@ -130,4 +130,4 @@ TEST_F(ShippedLanguageFileTest, KnownTextsReadBackExactly) {
 }
 
 }  // namespace
-}  // namespace ondrel
+}  // namespace ondrel::test

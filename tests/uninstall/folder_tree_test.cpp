@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace ondrel::uninstall {
+namespace ondrel::test {
+using namespace ondrel::uninstall;
 namespace {
 
 bool Exists(const std::string& path) {
@@ -113,4 +114,4 @@ TEST_F(FolderTreeTest, EntryBeyondTheAnsiPathLimitIsSkippedNotCut) {
 }
 
 }  // namespace
-}  // namespace ondrel::uninstall
+}  // namespace ondrel::test

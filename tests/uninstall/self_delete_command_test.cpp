@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace ondrel::uninstall {
+namespace ondrel::test {
+using namespace ondrel::uninstall;
 namespace {
 
 TEST(SelfDeleteParameters, BeginWithTheDeleteAndEndWithTheFolderRemoval) {
@@ -52,4 +53,4 @@ TEST(SelfDeleteParameters, RefusesNamesThatNoQuotingProtects) {
 }
 
 }  // namespace
-}  // namespace ondrel::uninstall
+}  // namespace ondrel::test
