@@ -173,31 +173,24 @@ class NotePage final : public RecordPage {
   }
 
   void Find() {
-    if (database_ == nullptr || controls().empty()) return;
+    if (!IsCreated()) return;
     if (!AskToSave()) return;
     // Until the user picks an end date the range ends today, also when the
     // program has been open since an earlier day.
     if (!toPickedByUser_) SetPickerDate(control(kToPicker), Today());
-    SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
-    results_->Clear();
     SearchQuery query;
     FillQuery(query);
-    database_->Search(*results_, query);
-    // Selecting the first row shows it through the list's notification,
-    // which asks first when the form still holds unsaved text.
-    if (!ListResults(false)) {
-      ClearForm();
-      current_ = nullptr;
-    }
+    ListSearchResults(query);
   }
 
   SYSTEMTIME Today() const {
     SYSTEMTIME today{};
-    if (database_ == nullptr) {
+    const Clock* clock = StoreClock();
+    if (clock == nullptr) {
       GetLocalTime(&today);
       return today;
     }
-    const LocalTime now = database_->clock().Now();
+    const LocalTime now = clock->Now();
     today.wYear = static_cast<WORD>(now.year);
     today.wMonth = static_cast<WORD>(now.month);
     today.wDay = static_cast<WORD>(now.day);

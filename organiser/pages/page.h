@@ -1,7 +1,8 @@
 #pragma once
 // A record page: list panel, document form and buttons, all direct children
 // of the main window. The shell creates the three pages, makes one active,
-// and passes every message of the main window to the active page.
+// passes every other message of the main window to the active page, and
+// decides when the program ends.
 
 #include <windows.h>
 
@@ -25,6 +26,10 @@ class Page {
   // Offers to save pending edits, then hides the controls. Returns false,
   // and stays shown, when the user asked to save and the save failed.
   virtual bool Hide() = 0;
+  // Offers to save pending edits before the program closes. Returns false,
+  // with the form as typed, when the user asked to save and the save
+  // failed: the program then stays open.
+  virtual bool OfferToSave() = 0;
   // Places the controls over the main window's client area.
   virtual void Layout() = 0;
   // Refills ring with the page's focusable controls; returns their count.

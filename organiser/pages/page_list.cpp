@@ -71,6 +71,18 @@ void RecordPage::FillList() {
   ListResults(true);
 }
 
+void RecordPage::ListSearchResults(const SearchQuery& query) {
+  SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
+  results_->Clear();
+  if (database_ != nullptr) database_->Search(*results_, query);
+  // Selecting the first row shows it through the list's notification,
+  // which asks first when the form still holds unsaved text.
+  if (!ListResults(false)) {
+    ClearForm();
+    current_ = nullptr;
+  }
+}
+
 bool RecordPage::ListResults(bool showFirst) {
   {
     // Thousands of rows go in at once: the list reserves room for them and

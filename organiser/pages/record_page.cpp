@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "organiser/store/database.h"
 #include "organiser/store/document.h"
 #include "organiser/text/language_table.h"
 #include "organiser/win32/wide_text.h"
@@ -19,6 +20,10 @@ RecordPage::RecordPage(const PageDescription& description, const LanguageTable& 
     : description_(description), language_(language) {}
 
 RecordPage::~RecordPage() = default;
+
+const Clock* RecordPage::StoreClock() const {
+  return database_ != nullptr ? &database_->clock() : nullptr;
+}
 
 const char16_t* RecordPage::PageText(const char16_t* key) const {
   return language_.Lookup(description_.section, key);
@@ -89,6 +94,8 @@ bool RecordPage::Hide() {
   return true;
 }
 
+bool RecordPage::OfferToSave() { return AskToSave(); }
+
 void RecordPage::Layout() {
   if (controls_.empty()) return;
   {
@@ -133,14 +140,6 @@ LRESULT RecordPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
   LRESULT result = 0;
   if (HandlePageMessage(message, wParam, lParam, result)) return result;
   switch (message) {
-    case WM_CLOSE:
-      // Asked while the window still stands, so that a failed save can
-      // keep it open with the form as typed.
-      if (AskToSave()) DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header != nullptr && wParam == static_cast<WPARAM>(description_.listViewId) &&

@@ -17,8 +17,10 @@
 
 namespace ondrel {
 
+class Clock;
 class Document;
 class LanguageTable;
+class SearchQuery;
 
 class RecordPage : public Page {
  public:
@@ -29,6 +31,7 @@ class RecordPage : public Page {
   void Create(HWND parentWindow, Database* database) override;
   void Show() override;
   bool Hide() override;
+  bool OfferToSave() override;
   void Layout() override;
   std::uint32_t FillFocusRing(FocusRing& ring) override;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -47,6 +50,23 @@ class RecordPage : public Page {
   virtual bool HandlePageMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   HWND control(std::size_t slot) const { return controls_[slot]; }
+
+  // True once Create has built the controls over a store.
+  bool IsCreated() const { return database_ != nullptr && !controls_.empty(); }
+  // The store's clock; null before Create.
+  const Clock* StoreClock() const;
+  // The save question. Returns whether the action that asked may go on:
+  // false only after Yes when the save failed (the form keeps its text).
+  bool AskToSave();
+  // Lists the documents matching query in place of the list, and selects
+  // the first row (whose notification shows it); with no match the form is
+  // emptied for a new record.
+  void ListSearchResults(const SearchQuery& query);
+
+ private:
+  void CreateControls();
+  void RunCommand(WPARAM command);
+  Text CellText(Document* document, const ColumnSpec& column) const;
   const char16_t* PageText(const char16_t* key) const;
   const char16_t* MainText(const char16_t* key) const;
 
@@ -74,9 +94,6 @@ class RecordPage : public Page {
   // True while the form holds something the file does not: typed text, or
   // a record whose last save failed.
   bool HasUnsavedChanges() const;
-  // The save question. Returns whether the action that asked may go on:
-  // false only after Yes when the save failed (the form keeps its text).
-  bool AskToSave();
   // Saves the form; returns false, after the warning, when the file could
   // not be written.
   bool SaveForm();
@@ -90,12 +107,6 @@ class RecordPage : public Page {
   std::unique_ptr<PtrArray<Document>> results_;
   Document* current_ = nullptr;  // not owned
   HWND listView_ = nullptr;
-
- private:
-  void CreateControls();
-  void RunCommand(WPARAM command);
-  Text CellText(Document* document, const ColumnSpec& column) const;
-
   const PageDescription& description_;
   const LanguageTable& language_;
   std::vector<HWND> controls_;  // child controls, destroyed by the main window

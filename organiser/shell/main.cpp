@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "organiser/platform/platform.h"
-#include "organiser/shell/application.h"
+#include "organiser/shell/main_window.h"
 #include "organiser/shell/program_folder.h"
 #include "organiser/store/clock.h"
 #include "organiser/store/file_system.h"
@@ -23,10 +23,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     const std::unique_ptr<ondrel::FileSystem> files = ondrel::NewPlatformFileSystem();
     const std::unique_ptr<ondrel::Clock> clock = ondrel::NewPlatformClock();
-    ondrel::Application application(ondrel::ProgramFolder(), *files, *clock);
-    application.Initialize();
-    if (application.CreateMainWindow() == nullptr) return 1;
-    return application.RunMessageLoop();
+    ondrel::MainWindow mainWindow(ondrel::ProgramFolder(), *files, *clock);
+    mainWindow.Initialize();
+    if (mainWindow.Create() == nullptr) return 1;
+    return mainWindow.RunMessageLoop();
   } catch (...) {
     return 1;
   }

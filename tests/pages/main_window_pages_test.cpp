@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "organiser/platform/platform.h"
-#include "organiser/shell/application.h"
+#include "organiser/shell/main_window.h"
 #include "tests/pages/page_cases.h"
 
 namespace ondrel::test {
@@ -35,10 +35,10 @@ class MainWindowPagesTest : public ::testing::Test {
   }
 
   void Start() {
-    application_ = std::make_unique<Application>(
+    mainWindow_ = std::make_unique<MainWindow>(
         Text(reinterpret_cast<const char16_t*>(folder_.path().c_str())), *files_, clock_);
-    application_->Initialize();
-    window_ = application_->CreateMainWindow();
+    mainWindow_->Initialize();
+    window_ = mainWindow_->Create();
     ASSERT_NE(window_, nullptr);
   }
 
@@ -50,7 +50,7 @@ class MainWindowPagesTest : public ::testing::Test {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
-    application_.reset();
+    mainWindow_.reset();
   }
 
   void TearDown() override {
@@ -60,7 +60,7 @@ class MainWindowPagesTest : public ::testing::Test {
     }
   }
 
-  RecordPage& Page(int index) { return dynamic_cast<RecordPage&>(*application_->page(index)); }
+  RecordPage& Page(int index) { return dynamic_cast<RecordPage&>(*mainWindow_->page(index)); }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   void ClickTab(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
   void Type(int id, const Text& text) {
@@ -77,13 +77,13 @@ class MainWindowPagesTest : public ::testing::Test {
   void PressTab(HWND target) {
     PostMessageW(target, WM_KEYDOWN, VK_TAB, 1);
     PostQuitMessage(0);
-    application_->RunMessageLoop();
+    mainWindow_->RunMessageLoop();
   }
 
   TempFolder folder_;
   std::unique_ptr<FileSystem> files_;
   FixedClock clock_;
-  std::unique_ptr<Application> application_;
+  std::unique_ptr<MainWindow> mainWindow_;
   HWND window_ = nullptr;
 };
 
@@ -111,7 +111,7 @@ TEST_F(MainWindowPagesTest, LeavingAPageWithEditsAsksThereAndItKeepsTheFormAfter
     ClickTab(kPasswordsTab);
     EXPECT_EQ(answerer.boxes().size(), 1u);
   }
-  EXPECT_EQ(application_->currentPage(), 2);
+  EXPECT_EQ(mainWindow_->currentPage(), 2);
   EXPECT_FALSE(IsWindowVisible(Control(110)));
   EXPECT_TRUE(IsWindowVisible(Control(127)));
   {
@@ -153,7 +153,7 @@ TEST_F(MainWindowPagesTest, TabMovesAlongTheActivePagesRingAndWraps) {
   for (int tab : {kNotesTab, kPasswordsTab, kPhoneTab}) {
     SCOPED_TRACE(tab);
     ClickTab(tab);
-    const FocusRing& ring = application_->focusRing();
+    const FocusRing& ring = mainWindow_->focusRing();
     ASSERT_GT(ring.count(), 1u);
     for (std::uint32_t i = 0; i < ring.count(); ++i) {
       SetFocus(ring[i]);

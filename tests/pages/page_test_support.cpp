@@ -282,19 +282,16 @@ std::unique_ptr<Page> MakePage(PageKind kind, const LanguageTable& language) {
   return nullptr;
 }
 
-// Removes a WM_QUIT that a page posted on WM_DESTROY, so that it cannot end
-// a later message loop of the test program.
-void DrainQuit() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
-
 }  // namespace
 
 LRESULT CALLBACK PageHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* page = reinterpret_cast<Page*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (page == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_CLOSE) {
+    // As the organiser's main window closes: only when the page may close.
+    if (page->OfferToSave()) DestroyWindow(window);
+    return 0;
+  }
   return page->HandleMessage(window, message, wParam, lParam);
 }
 
@@ -325,15 +322,13 @@ PageHost::~PageHost() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  DrainQuit();
 }
 
 void PageHost::Close() {
-  // As the close box does: the page asks, then destroys the window unless
-  // a save it was asked for failed.
+  // As the close box does: the page asks, then the window goes unless a
+  // save it was asked for failed.
   SendMessageW(window_, WM_CLOSE, 0, 0);
   if (!IsWindow(window_)) window_ = nullptr;
-  DrainQuit();
 }
 
 void PageHost::Type(int editId, const Text& text) {

@@ -128,7 +128,7 @@ class PageHost {
   void Click(int buttonId);
   void ClickRow(int row);
   void Resize(int clientWidth, int clientHeight);
-  // Closes the window as the close box does (the page sees WM_CLOSE).
+  // Closes the window as the close box does (the page may first ask to save).
   void Close();
 
   Text EditText(int editId) const;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "organiser/shell/application.h"
+#include "organiser/shell/main_window.h"
 #include "organiser/shell/tab_strip.h"
 #include "organiser/store/clock.h"
 #include "tests/shell/recording_page.h"
@@ -30,20 +30,20 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void Start(const Text& language = kTestLanguage) {
     files_.Put(kFolder + u"ondrel.lng", LanguageBytes(language));
-    application_ = std::make_unique<Application>(
+    mainWindow_ = std::make_unique<MainWindow>(
         kFolder, files_, clock_, [this](int index, const LanguageTable&) {
           auto page = std::make_unique<RecordingPage>(index, log_);
           pages_[index] = page.get();
           return page;
         });
-    application_->Initialize();
-    window_ = application_->CreateMainWindow();
+    mainWindow_->Initialize();
+    window_ = mainWindow_->Create();
     ASSERT_NE(window_, nullptr);
   }
 
   void TearDown() override {
     if (window_ != nullptr) DestroyWindow(window_);
-    application_.reset();
+    mainWindow_.reset();
     // The active page posts WM_QUIT when the window goes; leave the queue
     // empty for the next test.
     MSG message;
@@ -56,7 +56,7 @@ class MainWindowTest : public ::testing::Test {
   void PressTab(HWND target) {
     PostMessageW(target, WM_KEYDOWN, VK_TAB, 1);
     PostQuitMessage(0);
-    EXPECT_EQ(application_->RunMessageLoop(), 0);
+    EXPECT_EQ(mainWindow_->RunMessageLoop(), 0);
   }
 
   void SetShiftDown(bool down) {
@@ -84,17 +84,17 @@ class MainWindowTest : public ::testing::Test {
   FixedClock clock_{LocalTime{2024, 5, 17, 9, 7}};
   Log log_;
   RecordingPage* pages_[4] = {};
-  std::unique_ptr<Application> application_;
+  std::unique_ptr<MainWindow> mainWindow_;
   HWND window_ = nullptr;
 };
 
 TEST_F(MainWindowTest, StartsWithNotePageActiveAndItsRingFilled) {
   Start();
   EXPECT_EQ(log_, (Log{"1 Create", "2 Create", "3 Create", "1 Show", "1 FillFocusRing"}));
-  EXPECT_EQ(application_->currentPage(), 1);
-  EXPECT_EQ(application_->tabStrip().selected(), application_->tabStrip().button(1));
-  ASSERT_EQ(application_->focusRing().count(), 3u);
-  EXPECT_EQ(application_->focusRing()[0], pages_[1]->ringEdit(0));
+  EXPECT_EQ(mainWindow_->currentPage(), 1);
+  EXPECT_EQ(mainWindow_->tabStrip().selected(), mainWindow_->tabStrip().button(1));
+  ASSERT_EQ(mainWindow_->focusRing().count(), 3u);
+  EXPECT_EQ(mainWindow_->focusRing()[0], pages_[1]->ringEdit(0));
   wchar_t title[64] = {};
   GetWindowTextW(window_, title, 64);
   EXPECT_STREQ(title, L"Shell Test");
@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, ShiftTabAlsoMovesForward) {
 TEST_F(MainWindowTest, TabRuleLeavesOtherKeysAndWindowsAlone) {
   Start();
   RecordingPage& page = *pages_[1];
-  const FocusRing& ring = application_->focusRing();
+  const FocusRing& ring = mainWindow_->focusRing();
   SetFocus(page.outsideEdit());
   struct Case {
     const char* name;
@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, TabRuleLeavesOtherKeysAndWindowsAlone) {
   };
   const Case cases[] = {
       {"window outside the ring", page.outsideEdit(), WM_KEYDOWN, VK_TAB},
-      {"tab button", application_->tabStrip().button(2), WM_KEYDOWN, VK_TAB},
+      {"tab button", mainWindow_->tabStrip().button(2), WM_KEYDOWN, VK_TAB},
       {"key up of Tab", page.ringEdit(0), WM_KEYUP, VK_TAB},
       {"character Tab", page.ringEdit(0), WM_CHAR, VK_TAB},
       {"another key", page.ringEdit(0), WM_KEYDOWN, 'A'},
@@ -193,7 +193,7 @@ int WidestCaptionExtent(HWND window, const std::vector<const wchar_t*>& captions
 
 TEST_F(MainWindowTest, TabStripGeometryFollowsScreenOrderAndClientWidth) {
   Start();
-  const TabStrip& strip = application_->tabStrip();
+  const TabStrip& strip = mainWindow_->tabStrip();
   const int width =
       WidestCaptionExtent(window_, {L"Notes", L"Passwords", L"Phone Book With A Long Caption"}) + 6;
   ASSERT_GT(width, 6);
@@ -223,7 +223,7 @@ TEST_F(MainWindowTest, TabStripGeometryFollowsScreenOrderAndClientWidth) {
 
 TEST_F(MainWindowTest, EmptyCaptionsGiveSixPixelTabs) {
   Start(u"[MainWindow]\r\nSoftwareTitleEng=t\r\n");
-  const RECT tab2 = ChildRect(application_->tabStrip().button(2));
+  const RECT tab2 = ChildRect(mainWindow_->tabStrip().button(2));
   EXPECT_EQ(tab2.right - tab2.left, 6);
   EXPECT_EQ(tab2.left, 8 + 12);
 }
@@ -271,7 +271,7 @@ RenderedTab Render(HWND mainWindow, HWND button) {
 
 TEST_F(MainWindowTest, SelectedTabIsRaisedAndSeparatorsFollowTheSelection) {
   Start();
-  const TabStrip& strip = application_->tabStrip();
+  const TabStrip& strip = mainWindow_->tabStrip();
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   const COLORREF white = RGB(255, 255, 255);
   const COLORREF black = RGB(0, 0, 0);
@@ -291,7 +291,7 @@ TEST_F(MainWindowTest, SelectedTabIsRaisedAndSeparatorsFollowTheSelection) {
   };
   const int screenOrder[3] = {1, 3, 2};
   for (const Case& c : cases) {
-    application_->SwitchPage(c.page);
+    mainWindow_->SwitchPage(c.page);
     ASSERT_EQ(strip.selected(), strip.button(c.page));
     for (int i = 0; i < 3; ++i) {
       const int page = screenOrder[i];
@@ -310,13 +310,13 @@ TEST_F(MainWindowTest, TabClickSwitchesPagesInOrderAndPassesTheCommandOn) {
   Start();
   log_.clear();
   SendMessageW(window_, WM_COMMAND, MAKEWPARAM(301, BN_CLICKED),
-               reinterpret_cast<LPARAM>(application_->tabStrip().button(2)));
+               reinterpret_cast<LPARAM>(mainWindow_->tabStrip().button(2)));
   EXPECT_EQ(log_, (Log{"1 Hide", "2 Show", "2 FillFocusRing", "2 Command 301"}));
-  EXPECT_EQ(application_->currentPage(), 2);
-  EXPECT_EQ(application_->focusRing()[0], pages_[2]->ringEdit(0));
+  EXPECT_EQ(mainWindow_->currentPage(), 2);
+  EXPECT_EQ(mainWindow_->focusRing()[0], pages_[2]->ringEdit(0));
   EXPECT_EQ(GetFocus(), pages_[2]->ringEdit(0)) << "the focus goes to the shown page";
   wchar_t caption[64] = {};
-  GetWindowTextW(application_->tabStrip().button(3), caption, 64);
+  GetWindowTextW(mainWindow_->tabStrip().button(3), caption, 64);
   EXPECT_STREQ(caption, L"Phone Book With A Long Caption");
 }
 
@@ -324,19 +324,19 @@ TEST_F(MainWindowTest, SwitchToTheActivePageDoesNothing) {
   Start();
   SendMessageW(window_, WM_COMMAND, 302, 0);
   log_.clear();
-  const HWND firstInRing = application_->focusRing()[0];
-  application_->SwitchPage(3);
+  const HWND firstInRing = mainWindow_->focusRing()[0];
+  mainWindow_->SwitchPage(3);
   SendMessageW(window_, WM_COMMAND, 302, 0);
   EXPECT_EQ(log_, (Log{"3 Command 302"}));
-  EXPECT_EQ(application_->currentPage(), 3);
-  EXPECT_EQ(application_->focusRing()[0], firstInRing);
+  EXPECT_EQ(mainWindow_->currentPage(), 3);
+  EXPECT_EQ(mainWindow_->focusRing()[0], firstInRing);
 }
 
 TEST_F(MainWindowTest, OnlyAPlainClickNotificationSwitches) {
   Start();
   log_.clear();
   SendMessageW(window_, WM_COMMAND, MAKEWPARAM(302, BN_SETFOCUS), 0);
-  EXPECT_EQ(application_->currentPage(), 1);
+  EXPECT_EQ(mainWindow_->currentPage(), 1);
   EXPECT_EQ(log_, (Log{"1 Command 302"}));
 }
 
@@ -344,7 +344,7 @@ TEST_F(MainWindowTest, BandIsPaintedInTheBandColour) {
   Start();
   HDC dc = GetDC(window_);
   const LRESULT result = SendMessageW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                      reinterpret_cast<LPARAM>(application_->tabStrip().band()));
+                                      reinterpret_cast<LPARAM>(mainWindow_->tabStrip().band()));
   const COLORREF background = GetBkColor(dc);
   ReleaseDC(window_, dc);
   LOGBRUSH brush{};
@@ -353,14 +353,24 @@ TEST_F(MainWindowTest, BandIsPaintedInTheBandColour) {
   EXPECT_EQ(background, kTabBandColour);
 }
 
-TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopThroughTheActivePage) {
+TEST_F(MainWindowTest, ClosingAsksTheActivePageAndEndsTheLoopOnlyWhenItMayClose) {
   Start();
-  application_->SwitchPage(2);
+  mainWindow_->SwitchPage(2);
+  // The active page's save failed: the window stays, and the loop goes on.
+  pages_[2]->SetMayClose(false);
+  log_.clear();
+  SendMessageW(window_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(log_, (Log{"2 OfferToSave"}));
+  EXPECT_TRUE(IsWindow(window_));
+  MSG quit{};
+  EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+
+  pages_[2]->SetMayClose(true);
   log_.clear();
   PostMessageW(window_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(application_->RunMessageLoop(), 0);
-  EXPECT_EQ(log_, (Log{"2 Destroy"}));
-  EXPECT_EQ(application_->mainWindow(), nullptr);
+  EXPECT_EQ(mainWindow_->RunMessageLoop(), 0);
+  EXPECT_EQ(log_, (Log{"2 OfferToSave", "2 Destroy"}));
+  EXPECT_EQ(mainWindow_->window(), nullptr);
   EXPECT_FALSE(IsWindow(window_));
   window_ = nullptr;
 }
@@ -368,14 +378,14 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopThroughTheActivePage) {
 TEST_F(MainWindowTest, AFailureInAPageEndsTheLoopWithExitCodeOne) {
   Start();
   PostMessageW(window_, WM_COMMAND, RecordingPage::kFailingCommand, 0);
-  EXPECT_EQ(application_->RunMessageLoop(), 1);
+  EXPECT_EQ(mainWindow_->RunMessageLoop(), 1);
 }
 
-TEST_F(MainWindowTest, ASecondApplicationInTheSameProcessWorks) {
+TEST_F(MainWindowTest, ASecondMainWindowInTheSameProcessWorks) {
   Start();
   DestroyWindow(window_);
   window_ = nullptr;
-  application_.reset();
+  mainWindow_.reset();
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
   }
@@ -383,23 +393,23 @@ TEST_F(MainWindowTest, ASecondApplicationInTheSameProcessWorks) {
   Start();
   EXPECT_EQ(log_, (Log{"1 Create", "2 Create", "3 Create", "1 Show", "1 FillFocusRing"}));
   SendMessageW(window_, WM_COMMAND, 302, 0);
-  EXPECT_EQ(application_->currentPage(), 3);
-  EXPECT_EQ(application_->tabStrip().selected(), application_->tabStrip().button(3));
+  EXPECT_EQ(mainWindow_->currentPage(), 3);
+  EXPECT_EQ(mainWindow_->tabStrip().selected(), mainWindow_->tabStrip().button(3));
   wchar_t caption[64] = {};
-  GetWindowTextW(application_->tabStrip().button(1), caption, 64);
+  GetWindowTextW(mainWindow_->tabStrip().button(1), caption, 64);
   EXPECT_STREQ(caption, L"Notes");
 }
 
 TEST_F(MainWindowTest, MissingLanguageFileGivesAnUntitledWindow) {
   files_.Put(kFolder + u"other.lng", LanguageBytes(kTestLanguage));
-  application_ = std::make_unique<Application>(
+  mainWindow_ = std::make_unique<MainWindow>(
       u"C:\\elsewhere\\", files_, clock_,
       [this](int index, const LanguageTable&) { return std::make_unique<RecordingPage>(index, log_); });
-  application_->Initialize();
-  window_ = application_->CreateMainWindow();
+  mainWindow_->Initialize();
+  window_ = mainWindow_->Create();
   ASSERT_NE(window_, nullptr);
   EXPECT_EQ(GetWindowTextLengthW(window_), 0);
-  EXPECT_EQ(GetWindowTextLengthW(application_->tabStrip().button(1)), 0);
+  EXPECT_EQ(GetWindowTextLengthW(mainWindow_->tabStrip().button(1)), 0);
 }
 
 }  // namespace

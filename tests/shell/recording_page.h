@@ -31,6 +31,10 @@ class RecordingPage final : public Page {
     Record("Hide");
     return true;
   }
+  bool OfferToSave() override {
+    Record("OfferToSave");
+    return mayClose_;
+  }
   void Layout() override {}
   std::uint32_t FillFocusRing(FocusRing& ring) override {
     Record("FillFocusRing");
@@ -47,7 +51,6 @@ class RecordingPage final : public Page {
     }
     if (message == WM_DESTROY) {
       Record("Destroy");
-      PostQuitMessage(0);
       return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -55,6 +58,9 @@ class RecordingPage final : public Page {
 
   HWND ringEdit(int i) const { return ringEdits_[static_cast<std::size_t>(i)]; }
   HWND outsideEdit() const { return outsideEdit_; }
+  // What OfferToSave answers: false stands for a save the user asked for
+  // that failed.
+  void SetMayClose(bool mayClose) { mayClose_ = mayClose; }
 
  private:
   static HWND MakeEdit(HWND parent, int id) {
@@ -68,6 +74,7 @@ class RecordingPage final : public Page {
   std::vector<std::string>& log_;
   std::vector<HWND> ringEdits_;
   HWND outsideEdit_ = nullptr;
+  bool mayClose_ = true;
 };
 
 }  // namespace ondrel::test

@@ -23,7 +23,7 @@ class LanguageTable;
 class Page;
 class TabStrip;
 
-class Application {
+class MainWindow {
  public:
   // Makes the page of index 1 (notes), 2 (passwords) or 3 (phone book).
   using PageFactory =
@@ -31,14 +31,14 @@ class Application {
 
   // programFolder ends with a backslash; "ondrel.lng" and "ondrel.db" are
   // found there. files and clock are not owned and must outlive this.
-  Application(Text programFolder, FileSystem& files, const Clock& clock);
+  MainWindow(Text programFolder, FileSystem& files, const Clock& clock);
   // The same with other pages than the organiser's own (for tests).
-  Application(Text programFolder, FileSystem& files, const Clock& clock, PageFactory makePage);
+  MainWindow(Text programFolder, FileSystem& files, const Clock& clock, PageFactory makePage);
   // Destroys the main window if it still exists.
-  ~Application();
+  ~MainWindow();
 
-  Application(const Application&) = delete;
-  Application& operator=(const Application&) = delete;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // Loads the language table and the database and constructs the pages.
   // A database file that could not be read, or only in part, leaves a
@@ -48,7 +48,7 @@ class Application {
   // tab strip and the three pages; the note page active) and shows it,
   // then the warning Initialize left, if any, in a message box over it.
   // Null when the window cannot be created or Initialize was not called.
-  HWND CreateMainWindow();
+  HWND Create();
   // Runs the message loop (Tab-key rule, dialog keys, dispatch) until
   // WM_QUIT; returns 0, or 1 when a message handler failed with an
   // exception and ended the loop.
@@ -58,7 +58,7 @@ class Application {
   // click on its tab does. Nothing happens for the active page.
   void SwitchPage(int index);
 
-  HWND mainWindow() const { return mainWindow_; }
+  HWND window() const { return window_; }
   int currentPage() const { return currentPage_; }
   Page* page(int index) const { return pages_[index].get(); }
   Database* database() const { return database_.get(); }
@@ -72,7 +72,7 @@ class Application {
   static constexpr POINT kMinimumTrackSize{424, 438};
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static void RegisterWindowClass();
   // Esc aimed at the main window or one of its controls: swallowed.
   bool IsEscapeOnPage(const MSG& message) const;
@@ -86,6 +86,9 @@ class Application {
   LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool handledHere);
 
   LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam);
+  // Closes the window unless the active page's save question ended in a
+  // failed save.
+  LRESULT OnClose(HWND window);
   LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnDrawItem(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam);
@@ -107,7 +110,7 @@ class Application {
   std::unique_ptr<TabStrip> tabStrip_;
   // Paints the tab band; lives while the main window does.
   Brush backgroundBrush_;
-  HWND mainWindow_ = nullptr;
+  HWND window_ = nullptr;
   // The control that had the focus when the main window was deactivated.
   HWND focusBeforeDeactivation_ = nullptr;  // not owned
   // Set when a message handler threw: the loop then ends with exit code 1.
