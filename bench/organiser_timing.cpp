@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "bench/sample_database.h"
+#include "tests/support/started_organiser.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -33,30 +35,6 @@ double Seconds() {
   return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-struct Search {
-  DWORD processId;
-  HWND window;
-};
-
-BOOL CALLBACK MatchOrganiserWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t className[32] = {};
-  GetClassNameW(window, className, 32);
-  if (owner == search->processId && std::wstring(className) == L"Ondrel") {
-    search->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindMainWindow(DWORD processId) {
-  Search search{processId, nullptr};
-  EnumWindows(MatchOrganiserWindow, reinterpret_cast<LPARAM>(&search));
-  return search.window;
-}
-
 struct Timing {
   double untilListed = -1;
   double save = -1;
@@ -65,13 +43,9 @@ struct Timing {
 // One run: a fresh folder with the organiser and the database, started,
 // timed, closed.
 Timing RunOnce(const std::wstring& dist, std::size_t documents, std::size_t notes) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder =
-      std::wstring(temp) + L"ondrel-timing-" + std::to_wstring(GetTickCount()) + L"\\";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  CopyFileW((dist + L"\\ondrel.exe").c_str(), (folder + L"ondrel.exe").c_str(), FALSE);
-  CopyFileW((dist + L"\\ondrel.lng").c_str(), (folder + L"ondrel.lng").c_str(), FALSE);
+  const ondrel::test::TempFolder temp;
+  const std::wstring folder = temp.Prefix();
+  ondrel::test::CopyOrganiser(dist + L"\\ondrel.exe", dist + L"\\", folder);
   const std::wstring database = folder + L"ondrel.db";
   if (documents > 0) {
     ondrel::bench::WriteSampleDatabase(ondrel::Text(database.begin(), database.end()),
@@ -79,21 +53,20 @@ Timing RunOnce(const std::wstring& dist, std::size_t documents, std::size_t note
   }
 
   Timing timing;
-  std::wstring commandLine = L"\"" + folder + L"ondrel.exe\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
   const double start = Seconds();
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &process)) {
+  ondrel::test::StartedOrganiser organiser(folder + L"ondrel.exe", folder);
+  if (!organiser.started()) {
     std::fprintf(stderr, "cannot start the organiser\n");
     return timing;
   }
 
   HWND main = nullptr;
   HWND list = nullptr;
-  while (Seconds() - start < 120) {
-    if (main == nullptr) main = FindMainWindow(process.dwProcessId);
+  while (Seconds() - start < 120 && organiser.Running()) {
+    if (main == nullptr) {
+      const std::vector<HWND> windows = ondrel::test::TopLevelWindows(L"Ondrel", organiser.id());
+      if (!windows.empty()) main = windows.front();
+    }
     if (main != nullptr && list == nullptr) list = GetDlgItem(main, kNoteListId);
     if (list != nullptr &&
         static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) == notes) {
@@ -111,16 +84,7 @@ Timing RunOnce(const std::wstring& dist, std::size_t documents, std::size_t note
     timing.save = Seconds() - before;
     PostMessageW(main, WM_CLOSE, 0, 0);
   }
-  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 1);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-
-  for (const wchar_t* name : {L"ondrel.exe", L"ondrel.lng", L"ondrel.db", L"ondrel.db.tmp"}) {
-    DeleteFileW((folder + name).c_str());
-  }
-  RemoveDirectoryW(folder.c_str());
+  organiser.WaitForExit(30000);
   return timing;
 }
 

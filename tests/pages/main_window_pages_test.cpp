@@ -10,6 +10,7 @@
 #include "organiser/platform/platform.h"
 #include "organiser/shell/main_window.h"
 #include "tests/pages/page_cases.h"
+#include "tests/support/started_organiser.h"
 
 namespace ondrel::test {
 namespace {
@@ -29,14 +30,14 @@ class MainWindowPagesTest : public ::testing::Test {
       all += text.substr(10, text.size() - 10 - 11);  // the blocks between the Database tags
     }
     all += u"</Database>";
-    ASSERT_TRUE(WriteBytes(folder_.File(L"ondrel.db"), Utf16Bytes(all)));
-    ASSERT_TRUE(WriteBytes(folder_.File(L"ondrel.lng"), TestLanguageBytes()));
+    ASSERT_TRUE(WriteFileBytes(folder_.Native("ondrel.db"), Utf16Bytes(all)));
+    ASSERT_TRUE(WriteFileBytes(folder_.Native("ondrel.lng"), TestLanguageBytes()));
     Start();
   }
 
   void Start() {
     mainWindow_ = std::make_unique<MainWindow>(
-        Text(reinterpret_cast<const char16_t*>(folder_.path().c_str())), *files_, clock_);
+        Text(reinterpret_cast<const char16_t*>(folder_.Prefix().c_str())), *files_, clock_);
     mainWindow_->Initialize();
     window_ = mainWindow_->Create();
     ASSERT_NE(window_, nullptr);
@@ -71,7 +72,7 @@ class MainWindowPagesTest : public ::testing::Test {
     GetWindowTextW(Control(id), buffer, 256);
     return Text(reinterpret_cast<const char16_t*>(buffer));
   }
-  Text FileText() const { return TextOfUtf16Bytes(ReadBytes(folder_.File(L"ondrel.db"))); }
+  Text FileText() const { return TextOfUtf16Bytes(ReadFileBytes(folder_.Native("ondrel.db"))); }
 
   // A Tab key-down on target, through the program's own message loop.
   void PressTab(HWND target) {

@@ -84,66 +84,6 @@ std::vector<unsigned char> TestLanguageBytes() {
   return Utf16Bytes(text);
 }
 
-TempFolder::TempFolder() {
-  wchar_t base[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH, base);
-  static std::atomic<unsigned> counter{0};
-  for (;;) {
-    path_ = std::wstring(base) + L"ondrel-pages-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter++) + L"\\";
-    if (CreateDirectoryW(path_.c_str(), nullptr)) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
-  }
-}
-
-namespace {
-
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry{};
-  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring full = folder + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full + L"\\");
-      } else {
-        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(full.c_str());
-      }
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
-}  // namespace
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
-
-bool WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = bytes.empty() ||
-                  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-std::vector<unsigned char> ReadBytes(const std::wstring& path) {
-  std::vector<unsigned char> bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  const DWORD size = GetFileSize(file, nullptr);
-  bytes.resize(size);
-  DWORD read = 0;
-  if (size > 0 && !ReadFile(file, bytes.data(), size, &read, nullptr)) read = 0;
-  bytes.resize(read);
-  CloseHandle(file);
-  return bytes;
-}
 
 // ---- message boxes ----
 
@@ -297,11 +237,10 @@ LRESULT CALLBACK PageHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
 
 PageHost::PageHost(PageKind kind, const Text& databaseText, int clientWidth, int clientHeight)
     : files_(NewPlatformFileSystem()), clock_(LocalTime{2011, 2, 1, 10, 30}) {
-  WriteBytes(folder_.File(L"ondrel.db"), Utf16Bytes(databaseText));
+  WriteFileBytes(DatabasePath(), Utf16Bytes(databaseText));
   language_.LoadFromBytes(TestLanguageBytes());
   database_ = std::make_unique<Database>(*files_, clock_);
-  const std::wstring path = folder_.File(L"ondrel.db");
-  database_->Load(Text(reinterpret_cast<const char16_t*>(path.c_str())));
+  database_->Load(folder_.File("ondrel.db"));
   std::unique_ptr<Page> page = MakePage(kind, language_);
   page_.reset(dynamic_cast<RecordPage*>(page.release()));
 
@@ -401,7 +340,7 @@ int PageHost::SelectedRow() const {
   return rows.size() == 1 ? rows[0] : -1;
 }
 
-std::vector<unsigned char> PageHost::DatabaseFileBytes() const { return ReadBytes(DatabasePath()); }
+std::vector<unsigned char> PageHost::DatabaseFileBytes() const { return ReadFileBytes(DatabasePath()); }
 
 Text PageHost::DatabaseFileText() const { return TextOfUtf16Bytes(DatabaseFileBytes()); }
 

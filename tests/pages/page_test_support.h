@@ -22,6 +22,8 @@
 #include "organiser/store/file_system.h"
 #include "organiser/store/text.h"
 #include "organiser/text/language_table.h"
+#include "tests/support/started_organiser.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel::test {
 
@@ -45,25 +47,6 @@ std::vector<unsigned char> TestLanguageBytes();
 
 std::vector<unsigned char> Utf16Bytes(const Text& text);
 Text TextOfUtf16Bytes(const std::vector<unsigned char>& bytes);
-
-// A fresh folder under the temporary folder; removed with its content.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  // The folder with a trailing backslash.
-  const std::wstring& path() const { return path_; }
-  std::wstring File(const wchar_t* name) const { return path_ + name; }
-
- private:
-  std::wstring path_;
-};
-
-bool WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
-std::vector<unsigned char> ReadBytes(const std::wstring& path);
 
 // Answers every message box that the UI thread opens while it lives: the
 // scripted answers in turn (IDYES, IDNO, IDOK), then No or OK. Records
@@ -117,7 +100,7 @@ class PageHost {
   // The store's clock, which the note page also reads for today.
   FixedClock& clock() { return clock_; }
   const TempFolder& folder() const { return folder_; }
-  std::wstring DatabasePath() const { return folder_.File(L"ondrel.db"); }
+  std::wstring DatabasePath() const { return folder_.Native(L"ondrel.db"); }
 
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   HWND Slot(std::size_t slot) const { return page_->controls().at(slot); }

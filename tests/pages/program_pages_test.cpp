@@ -8,61 +8,14 @@
 #include <string>
 
 #include "tests/pages/page_cases.h"
+#include "tests/support/started_organiser.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel::test {
 namespace {
 
 constexpr DWORD kPatience = 20000;
 const std::wstring kDistFolder = ONDREL_DIST_FOLDER;
-
-class RunningOrganiser {
- public:
-  explicit RunningOrganiser(const std::wstring& exe) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    started_ = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process_) != FALSE;
-  }
-  ~RunningOrganiser() {
-    if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.hProcess, 99);
-      WaitForSingleObject(process_.hProcess, kPatience);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-  RunningOrganiser(const RunningOrganiser&) = delete;
-  RunningOrganiser& operator=(const RunningOrganiser&) = delete;
-
-  bool started() const { return started_; }
-  DWORD id() const { return process_.dwProcessId; }
-
-  HWND WaitForMainWindow() const {
-    for (DWORD waited = 0; waited < kPatience; waited += 50) {
-      HWND window = nullptr;
-      while ((window = FindWindowExW(nullptr, window, L"Ondrel", nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process_.dwProcessId && IsWindowVisible(window)) return window;
-      }
-      Sleep(50);
-    }
-    return nullptr;
-  }
-
-  DWORD WaitForExit() const {
-    if (WaitForSingleObject(process_.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-  }
-
- private:
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
-};
 
 // Sends a message to the organiser and waits for it (a question it opens
 // is answered meanwhile by the answerer thread).
@@ -73,14 +26,12 @@ void Send(HWND control, UINT message, WPARAM wParam, const wchar_t* text) {
 
 TEST(ProgramPagesTest, ClosingAsksOnTheActivePageOnlyAndEndsWithExitCodeZero) {
   TempFolder folder;
-  const std::wstring exe = folder.File(L"ondrel.exe");
-  ASSERT_TRUE(CopyFileW((kDistFolder + L"ondrel.exe").c_str(), exe.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((kDistFolder + L"ondrel.lng").c_str(), folder.File(L"ondrel.lng").c_str(), FALSE));
-  ASSERT_TRUE(WriteBytes(folder.File(L"ondrel.db"), Utf16Bytes(AllPageCases()[0].FileText())));
+  ASSERT_TRUE(CopyOrganiser(kDistFolder + L"ondrel.exe", kDistFolder, folder.Prefix()));
+  ASSERT_TRUE(WriteFileBytes(folder.Native("ondrel.db"), Utf16Bytes(AllPageCases()[0].FileText())));
 
-  RunningOrganiser organiser(exe);
+  StartedOrganiser organiser(folder.Native("ondrel.exe"));
   ASSERT_TRUE(organiser.started());
-  const HWND window = organiser.WaitForMainWindow();
+  const HWND window = organiser.WaitForMainWindow(kPatience);
   ASSERT_NE(window, nullptr);
   {
     auto answerer = MessageBoxAnswerer::ForProcess(organiser.id(), {IDNO, IDYES});
@@ -88,13 +39,13 @@ TEST(ProgramPagesTest, ClosingAsksOnTheActivePageOnlyAndEndsWithExitCodeZero) {
     Send(GetDlgItem(window, 302), BM_CLICK, 0, nullptr);  // phone book tab: asks, No
     Send(GetDlgItem(window, 150), WM_SETTEXT, 0, L"nick kept on close");
     PostMessageW(window, WM_CLOSE, 0, 0);  // the phone page asks, Yes
-    EXPECT_EQ(organiser.WaitForExit(), 0u);
+    EXPECT_EQ(organiser.WaitForExit(kPatience), 0u);
     const auto boxes = answerer->boxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(boxes[0].hasYesNo);
     EXPECT_TRUE(boxes[1].hasYesNo);
   }
-  const Text file = TextOfUtf16Bytes(ReadBytes(folder.File(L"ondrel.db")));
+  const Text file = TextOfUtf16Bytes(ReadFileBytes(folder.Native("ondrel.db")));
   EXPECT_NE(file.find(u"<NicName>nick kept on close</NicName>"), Text::npos);
   EXPECT_EQ(file.find(u"note edit left behind"), Text::npos);
   EXPECT_NE(file.find(u"<Subject>Shopping</Subject>"), Text::npos);

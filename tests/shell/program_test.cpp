@@ -13,123 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/started_organiser.h"
+#include "tests/support/temp_folder.h"
+
+namespace ondrel::test {
 namespace {
 
 const std::wstring kDistFolder = L"" ONDREL_DIST_DIR_WIDE L"\\";
-constexpr DWORD kPatience = 60000;  // a guard against hanging, never a measure
-
-std::wstring TempFolder(const wchar_t* name) {
-  wchar_t base[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, base);
-  std::wstring folder =
-      std::wstring(base) + L"ondrel-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name != L"." && name != L"..") DeleteFileW((folder + name).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
-std::vector<unsigned char> ReadFile(const std::wstring& path) {
-  std::vector<unsigned char> bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  unsigned char chunk[4096];
-  DWORD read = 0;
-  while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + read);
-  }
-  CloseHandle(file);
-  return bytes;
-}
-
-bool Contains(const std::vector<unsigned char>& bytes, const std::wstring& text) {
-  std::vector<unsigned char> probe;
-  for (wchar_t unit : text) {
-    probe.push_back(static_cast<unsigned char>(unit & 0xFF));
-    probe.push_back(static_cast<unsigned char>(unit >> 8));
-  }
-  return std::search(bytes.begin(), bytes.end(), probe.begin(), probe.end()) != bytes.end();
-}
-
-struct RunningCopy {
-  PROCESS_INFORMATION process{};
-  bool started = false;
-
-  RunningCopy() = default;
-  RunningCopy(const RunningCopy&) = delete;
-  RunningCopy& operator=(const RunningCopy&) = delete;
-  ~RunningCopy() {
-    if (!started) return;
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, kPatience);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-
-  DWORD WaitForExit() {
-    if (WaitForSingleObject(process.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process.hProcess, &code);
-    return code;
-  }
-  bool IsRunning() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
-};
-
-void Start(RunningCopy& copy, const std::wstring& exe, const std::wstring& currentFolder) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  copy.started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                nullptr, currentFolder.c_str(), &startup, &copy.process) != FALSE;
-}
-
-struct WindowSearch {
-  DWORD processId;
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectOndrelWindow(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<WindowSearch*>(lParam);
-  wchar_t className[32] = {};
-  GetClassNameW(window, className, 32);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (lstrcmpW(className, L"Ondrel") == 0 && (search->processId == 0 || owner == search->processId)) {
-    search->windows.push_back(window);
-  }
-  return TRUE;
-}
-
-// Top-level "Ondrel" windows of processId (0: of any process).
-std::vector<HWND> OndrelWindows(DWORD processId) {
-  WindowSearch search{processId, {}};
-  EnumWindows(CollectOndrelWindow, reinterpret_cast<LPARAM>(&search));
-  return search.windows;
-}
-
-HWND WaitForMainWindow(const RunningCopy& copy) {
-  for (DWORD waited = 0; waited < kPatience; waited += 50) {
-    const std::vector<HWND> windows = OndrelWindows(copy.process.dwProcessId);
-    if (!windows.empty() && IsWindowVisible(windows.front())) return windows.front();
-    if (!copy.IsRunning()) return nullptr;
-    Sleep(50);
-  }
-  return nullptr;
-}
 
 std::wstring WindowText(HWND window) {
   wchar_t text[256] = {};
@@ -140,45 +30,35 @@ std::wstring WindowText(HWND window) {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    installFolder_ = TempFolder(L"install");
-    otherFolder_ = TempFolder(L"elsewhere");
-    exe_ = installFolder_ + L"ondrel.exe";
-    ASSERT_TRUE(CopyFileW((kDistFolder + L"ondrel.exe").c_str(), exe_.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW((kDistFolder + L"ondrel.lng").c_str(),
-                          (installFolder_ + L"ondrel.lng").c_str(), FALSE));
-    ASSERT_TRUE(OndrelWindows(0).empty()) << "another organiser is running";
-  }
-  void TearDown() override {
-    RemoveFolder(installFolder_);
-    RemoveFolder(otherFolder_);
+    ASSERT_TRUE(CopyOrganiser(kDistFolder + L"ondrel.exe", kDistFolder, installFolder_));
+    ASSERT_TRUE(TopLevelWindows(L"Ondrel", 0).empty()) << "another organiser is running";
   }
 
-  std::wstring installFolder_;
-  std::wstring otherFolder_;
-  std::wstring exe_;
+  TempFolder install_;
+  TempFolder elsewhere_;
+  const std::wstring installFolder_ = install_.Prefix();
+  const std::wstring otherFolder_ = elsewhere_.Prefix();
+  const std::wstring exe_ = installFolder_ + L"ondrel.exe";
 };
 
 TEST_F(ProgramTest, SecondCopyEndsAtOnceWhileTheFirstRuns) {
-  RunningCopy first;
-  Start(first, exe_, otherFolder_);
-  ASSERT_TRUE(first.started);
-  const HWND window = WaitForMainWindow(first);
+  StartedOrganiser first(exe_, otherFolder_);
+  ASSERT_TRUE(first.started());
+  const HWND window = first.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
 
-  RunningCopy second;
-  Start(second, exe_, otherFolder_);
-  ASSERT_TRUE(second.started);
+  StartedOrganiser second(exe_, otherFolder_);
+  ASSERT_TRUE(second.started());
   EXPECT_EQ(second.WaitForExit(), 0u);
-  EXPECT_TRUE(first.IsRunning());
-  EXPECT_EQ(OndrelWindows(0), std::vector<HWND>{window});
+  EXPECT_TRUE(first.Running());
+  EXPECT_EQ(TopLevelWindows(L"Ondrel", 0), std::vector<HWND>{window});
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(first.WaitForExit(), 0u);
 
   // With the first copy gone, a new one starts normally.
-  RunningCopy third;
-  Start(third, exe_, otherFolder_);
-  const HWND thirdWindow = WaitForMainWindow(third);
+  StartedOrganiser third(exe_, otherFolder_);
+  const HWND thirdWindow = third.WaitForMainWindow();
   ASSERT_NE(thirdWindow, nullptr);
   PostMessageW(thirdWindow, WM_CLOSE, 0, 0);
   EXPECT_EQ(third.WaitForExit(), 0u);
@@ -187,9 +67,8 @@ TEST_F(ProgramTest, SecondCopyEndsAtOnceWhileTheFirstRuns) {
 TEST_F(ProgramTest, FindsItsFilesBesideTheExecutableAndKeepsSavedData) {
   const std::wstring subject = L"Saved in the first run";
   {
-    RunningCopy copy;
-    Start(copy, exe_, otherFolder_);
-    const HWND window = WaitForMainWindow(copy);
+    StartedOrganiser copy(exe_, otherFolder_);
+    const HWND window = copy.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowText(window), L"Ondrel Organiser");  // from the shipped ondrel.lng
     const HWND notes = GetDlgItem(window, 300);
@@ -206,12 +85,11 @@ TEST_F(ProgramTest, FindsItsFilesBesideTheExecutableAndKeepsSavedData) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(copy.WaitForExit(), 0u);
   }
-  EXPECT_TRUE(Contains(ReadFile(installFolder_ + L"ondrel.db"), subject));
+  EXPECT_TRUE(HoldsText(ReadFileBytes(installFolder_ + L"ondrel.db"), subject));
   EXPECT_EQ(GetFileAttributesW((otherFolder_ + L"ondrel.db").c_str()), INVALID_FILE_ATTRIBUTES);
 
-  RunningCopy next;
-  Start(next, exe_, otherFolder_);
-  const HWND window = WaitForMainWindow(next);
+  StartedOrganiser next(exe_, otherFolder_);
+  const HWND window = next.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
   const HWND noteList = GetDlgItem(window, 113);
   ASSERT_NE(noteList, nullptr);
@@ -221,3 +99,4 @@ TEST_F(ProgramTest, FindsItsFilesBesideTheExecutableAndKeepsSavedData) {
 }
 
 }  // namespace
+}  // namespace ondrel::test

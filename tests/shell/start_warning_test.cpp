@@ -13,10 +13,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/started_organiser.h"
+#include "tests/support/temp_folder.h"
+
+namespace ondrel::test {
 namespace {
 
 const std::wstring kDistFolder = L"" ONDREL_DIST_DIR_WIDE L"\\";
-constexpr DWORD kPatience = 60000;  // a guard against hanging, never a measure
+constexpr DWORD kPatience = kOrganiserPatience;
 constexpr int kSubjectEdit = 110;
 constexpr int kBodyEdit = 112;
 constexpr int kSaveButton = 102;
@@ -24,65 +28,10 @@ constexpr int kNoteList = 113;
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes Utf16(const std::wstring& text) {
-  Bytes bytes;
-  for (wchar_t unit : text) {
-    bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
-    bytes.push_back(static_cast<unsigned char>(unit >> 8));
-  }
-  return bytes;
-}
-
-bool Contains(const Bytes& bytes, const std::wstring& text) {
-  const Bytes probe = Utf16(text);
-  return std::search(bytes.begin(), bytes.end(), probe.begin(), probe.end()) != bytes.end();
-}
-
-Bytes ReadBytes(const std::wstring& path) {
-  Bytes bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  unsigned char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + read);
-  }
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const Bytes& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
 std::wstring NoteBlock(const std::wstring& subject, const std::wstring& rest) {
   return L"<Document><DocumentType>NoteDocument</DocumentType><CreateDate>01.02.2020 10:00"
          L"</CreateDate><ModifyDate>05.03.2024 09:12</ModifyDate><Subject>" +
          subject + L"</Subject>" + rest + L"</Document>";
-}
-
-struct WindowSearch {
-  DWORD processId;
-  const wchar_t* className;
-  HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<WindowSearch*>(lParam);
-  wchar_t className[32] = {};
-  GetClassNameW(window, className, 32);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && lstrcmpW(className, search->className) == 0 &&
-      IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 std::wstring TextOf(HWND window) {
@@ -100,46 +49,15 @@ struct Box {
 // The organiser, started from its own folder, ended when the test ends.
 class Organiser {
  public:
-  explicit Organiser(const std::wstring& folder) {
-    const std::wstring exe = folder + L"ondrel.exe";
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, folder.c_str(), &startup, &process_) != FALSE;
-  }
-  ~Organiser() {
-    if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.hProcess, 99);
-      WaitForSingleObject(process_.hProcess, kPatience);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-  Organiser(const Organiser&) = delete;
-  Organiser& operator=(const Organiser&) = delete;
+  explicit Organiser(const std::wstring& folder) : copy_(folder + L"ondrel.exe", folder) {}
 
-  bool started() const { return started_; }
-
-  // The process's visible top-level window of a class, or null after
-  // waiting for it as long as patience allows.
-  HWND WaitForWindow(const wchar_t* className, DWORD patience = kPatience) const {
-    for (DWORD waited = 0; waited <= patience; waited += 50) {
-      WindowSearch search{process_.dwProcessId, className, nullptr};
-      EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-      if (search.found != nullptr) return search.found;
-      if (WaitForSingleObject(process_.hProcess, 0) != WAIT_TIMEOUT) return nullptr;
-      Sleep(50);
-    }
-    return nullptr;
-  }
-  HWND MainWindow() const { return WaitForWindow(L"Ondrel"); }
+  bool started() const { return copy_.started(); }
+  HWND MainWindow() const { return copy_.WaitForMainWindow(); }
 
   // Reads the message box on screen and answers it as a user would: No to
   // a question, OK otherwise.
   bool AnswerBox(Box& box, DWORD patience = kPatience) const {
-    const HWND window = WaitForWindow(L"#32770", patience);
+    const HWND window = copy_.WaitForWindow(L"#32770", patience);
     if (window == nullptr) return false;
     box.caption = TextOf(window);
     box.text = TextOf(GetDlgItem(window, 0xFFFF));
@@ -153,12 +71,12 @@ class Organiser {
   DWORD Close() {
     PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
     for (DWORD waited = 0; waited < kPatience; waited += 50) {
-      if (WaitForSingleObject(process_.hProcess, 50) == WAIT_OBJECT_0) break;
+      if (WaitForSingleObject(copy_.process(), 50) == WAIT_OBJECT_0) break;
       Box ignored;
       AnswerBox(ignored, 0);
     }
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
+    GetExitCodeProcess(copy_.process(), &code);
     return code;
   }
 
@@ -168,16 +86,15 @@ class Organiser {
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     void* remote =
-        VirtualAllocEx(process_.hProcess, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
-    WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr);
+        VirtualAllocEx(copy_.process(), nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(copy_.process(), remote, &item, sizeof item, nullptr);
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(remote));
-    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+    VirtualFreeEx(copy_.process(), remote, 0, MEM_RELEASE);
   }
 
  private:
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  StartedOrganiser copy_;
 };
 
 void SetText(HWND control, const std::wstring& text) {
@@ -187,33 +104,19 @@ void SetText(HWND control, const std::wstring& text) {
 class StartWarningTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    folder_ = std::wstring(base) + L"ondrel-start-" + std::to_wstring(GetCurrentProcessId()) +
-              L"-" + std::wstring(test.begin(), test.end()) + L"\\";
-    CreateDirectoryW(folder_.c_str(), nullptr);
-    for (const wchar_t* name : {L"ondrel.exe", L"ondrel.lng"}) {
-      ASSERT_TRUE(CopyFileW((kDistFolder + name).c_str(), (folder_ + name).c_str(), FALSE));
-    }
-  }
-  void TearDown() override {
-    for (const wchar_t* name : {L"ondrel.exe", L"ondrel.lng", L"ondrel.db", L"ondrel.db.bak",
-                                L"ondrel.db.tmp"}) {
-      DeleteFileW((folder_ + name).c_str());
-    }
-    RemoveDirectoryW(folder_.c_str());
+    ASSERT_TRUE(CopyOrganiser(kDistFolder + L"ondrel.exe", kDistFolder, folder_));
   }
 
   std::wstring Database() const { return folder_ + L"ondrel.db"; }
 
-  std::wstring folder_;
+  TempFolder temp_;
+  const std::wstring folder_ = temp_.Prefix();
 };
 
 TEST_F(StartWarningTest, AFileHeldFromBeforeTheStartIsNeitherEmptiedNorReplaced) {
-  const Bytes old = Utf16(L"<Database>" + NoteBlock(L"first", L"") + NoteBlock(L"second", L"") +
+  const Bytes old = Utf16LeBytes(L"<Database>" + NoteBlock(L"first", L"") + NoteBlock(L"second", L"") +
                           NoteBlock(L"third", L"") + L"</Database>");
-  WriteBytes(Database(), old);
+  WriteFileBytes(Database(), old);
   // Another program holds the file without sharing for a few seconds, as
   // backup, sync and virus-scanning programs do.
   HANDLE held =
@@ -245,19 +148,19 @@ TEST_F(StartWarningTest, AFileHeldFromBeforeTheStartIsNeitherEmptiedNorReplaced)
   ASSERT_TRUE(organiser.AnswerBox(failed));
   EXPECT_NE(failed.text.find(L"could not be written"), std::wstring::npos);
   EXPECT_EQ(organiser.Close(), 0u);
-  EXPECT_EQ(ReadBytes(Database()), old);
+  EXPECT_EQ(ReadFileBytes(Database()), old);
   EXPECT_EQ(GetFileAttributesW((Database() + L".bak").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(StartWarningTest, APartlyUnreadableFileIsNamedWithItsBackup) {
-  const Bytes old = Utf16(L"<Database>" + NoteBlock(L"kept", L"") + L"stray text</Database>");
-  WriteBytes(Database(), old);
+  const Bytes old = Utf16LeBytes(L"<Database>" + NoteBlock(L"kept", L"") + L"stray text</Database>");
+  WriteFileBytes(Database(), old);
   Organiser organiser(folder_);
   Box warning;
   ASSERT_TRUE(organiser.AnswerBox(warning));
   EXPECT_EQ(warning.caption, L"Warning");
   EXPECT_NE(warning.text.find(L"\"ondrel.db.bak\""), std::wstring::npos);
-  EXPECT_EQ(ReadBytes(Database() + L".bak"), old);
+  EXPECT_EQ(ReadFileBytes(Database() + L".bak"), old);
   const HWND window = organiser.MainWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(SendMessageW(GetDlgItem(window, kNoteList), LVM_GETITEMCOUNT, 0, 0), 1);
@@ -266,7 +169,7 @@ TEST_F(StartWarningTest, APartlyUnreadableFileIsNamedWithItsBackup) {
 
 TEST_F(StartWarningTest, ANoteKeepsElementsItDoesNotKnowWhenEditedAndSaved) {
   const std::wstring unknown = L"<Colour>red</Colour><Body>second body</Body>";
-  WriteBytes(Database(), Utf16(L"<Database>" +
+  WriteFileBytes(Database(), Utf16LeBytes(L"<Database>" +
                                NoteBlock(L"note", L"<Body>first body</Body>" + unknown) +
                                L"</Database>"));
   Organiser organiser(folder_);
@@ -280,12 +183,13 @@ TEST_F(StartWarningTest, ANoteKeepsElementsItDoesNotKnowWhenEditedAndSaved) {
   SetText(GetDlgItem(window, kBodyEdit), L"edited body");
   PostMessageW(GetDlgItem(window, kSaveButton), BM_CLICK, 0, 0);
   for (DWORD waited = 0; waited < kPatience; waited += 50) {
-    if (Contains(ReadBytes(Database()), L"edited body")) break;
+    if (HoldsText(ReadFileBytes(Database()), L"edited body")) break;
     Sleep(50);
   }
   EXPECT_EQ(organiser.Close(), 0u);
-  const Bytes saved = ReadBytes(Database());
-  EXPECT_TRUE(Contains(saved, L"<Body>edited body</Body>" + unknown + L"</Document>"));
+  const Bytes saved = ReadFileBytes(Database());
+  EXPECT_TRUE(HoldsText(saved, L"<Body>edited body</Body>" + unknown + L"</Document>"));
 }
 
 }  // namespace
+}  // namespace ondrel::test

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <stdexcept>
 
 namespace ondrel::test {
@@ -12,70 +11,12 @@ namespace {
 constexpr DWORD kPatience = 20000;  // a guard against hanging, never a measure
 constexpr std::size_t kRemoteBytes = 1 << 20;
 
-std::vector<unsigned char> ReadAll(const std::wstring& path) {
-  std::vector<unsigned char> bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  unsigned char chunk[65536];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + read);
-  }
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteAll(const std::wstring& path, const std::wstring& text) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write the database");
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
-  CloseHandle(file);
-}
-
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry{};
-  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(folder + name + L"\\");
-      } else {
-        DeleteFileW((folder + name).c_str());
-      }
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
-
 INPUT KeyInput(WORD key, bool up) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
   input.ki.wVk = key;
   input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return input;
-}
-
-struct BoxSearch {
-  DWORD processId;
-  std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<BoxSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  if (owner == search->processId && lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(window)) {
-    search->boxes.push_back(window);
-  }
-  return TRUE;
 }
 
 struct ClassSearch {
@@ -100,28 +41,16 @@ std::wstring OrganiserUnderTest() {
 }
 
 OrganiserFolder::OrganiserFolder(const std::wstring& databaseText) {
-  wchar_t base[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH, base);
-  static std::atomic<unsigned> counter{0};
-  for (;;) {
-    path_ = std::wstring(base) + L"ondrel-user-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter++) + L"\\";
-    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
-  }
-  const std::wstring exe = OrganiserUnderTest();
-  if (!CopyFileW(exe.c_str(), File(L"ondrel.exe").c_str(), FALSE) ||
-      !CopyFileW((std::wstring(ONDREL_DIST_FOLDER) + L"ondrel.lng").c_str(), File(L"ondrel.lng").c_str(),
-                 FALSE)) {
+  if (!CopyOrganiser(OrganiserUnderTest(), ONDREL_DIST_FOLDER, path_)) {
     throw std::runtime_error("cannot copy the organiser");
   }
-  WriteAll(File(L"ondrel.db"), databaseText);
+  if (!WriteFileBytes(File(L"ondrel.db"), Utf16LeBytes(databaseText))) {
+    throw std::runtime_error("cannot write the database");
+  }
 }
 
-OrganiserFolder::~OrganiserFolder() { RemoveTree(path_); }
-
 std::wstring OrganiserFolder::DatabaseText() const {
-  const std::vector<unsigned char> bytes = ReadAll(File(L"ondrel.db"));
+  const std::vector<unsigned char> bytes = ReadFileBytes(File(L"ondrel.db"));
   std::wstring text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
@@ -134,50 +63,20 @@ void OrganiserFolder::UnblockSaves() const { RemoveDirectoryW(File(L"ondrel.db.t
 
 LiveOrganiser::LiveOrganiser(const OrganiserFolder& folder) : folder_(folder) {}
 
-LiveOrganiser::~LiveOrganiser() {
-  if (!started_) return;
-  if (Running()) {
-    TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, kPatience);
-  }
-  CloseHandle(process_.hThread);
-  CloseHandle(process_.hProcess);
-}
+LiveOrganiser::~LiveOrganiser() = default;
 
 bool LiveOrganiser::Start() {
-  const std::wstring exe = folder_.File(L"ondrel.exe");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  started_ = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                            folder_.path().c_str(), &startup, &process_) != FALSE;
-  if (!started_) return false;
-  for (DWORD waited = 0; waited < kPatience; waited += 20) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, L"Ondrel", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (owner == process_.dwProcessId && IsWindowVisible(window)) {
-        main_ = window;
-        Settle();
-        return true;
-      }
-    }
-    if (!Running()) return false;
-    Sleep(20);
-  }
-  return false;
+  copy_ = std::make_unique<StartedOrganiser>(folder_.File(L"ondrel.exe"), folder_.path());
+  main_ = copy_->WaitForMainWindow(kPatience);
+  if (main_ == nullptr) return false;
+  Settle();
+  return true;
 }
 
-bool LiveOrganiser::Running() const {
-  return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool LiveOrganiser::Running() const { return copy_ != nullptr && copy_->Running(); }
 
 DWORD LiveOrganiser::WaitForExit() {
-  if (WaitForSingleObject(process_.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_.hProcess, &code);
-  return code;
+  return copy_ != nullptr ? copy_->WaitForExit(kPatience) : STILL_ACTIVE;
 }
 
 std::vector<HWND> LiveOrganiser::ChildrenOfClass(const wchar_t* className) const {
@@ -206,7 +105,7 @@ void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
     const HWND foreground = GetForegroundWindow();
     DWORD owner = 0;
     GetWindowThreadProcessId(foreground, &owner);
-    return foreground != nullptr && owner == process_.dwProcessId;
+    return foreground != nullptr && owner == copy_->id();
   });
   std::vector<INPUT> copy = inputs;
   SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
@@ -293,14 +192,16 @@ void LiveOrganiser::Paste(const std::wstring& text) {
 HWND LiveOrganiser::Focus() const {
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
-  if (!GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
+  if (!GetGUIThreadInfo(copy_->threadId(), &info)) return nullptr;
   return info.hwndFocus;
 }
 
 std::vector<HWND> LiveOrganiser::MessageBoxes() const {
-  BoxSearch search{process_.dwProcessId, {}};
-  EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
-  return search.boxes;
+  std::vector<HWND> boxes = TopLevelWindows(L"#32770", copy_->id());
+  boxes.erase(std::remove_if(boxes.begin(), boxes.end(),
+                             [](HWND box) { return !IsWindowVisible(box); }),
+              boxes.end());
+  return boxes;
 }
 
 std::wstring LiveOrganiser::Text(HWND window) const {
@@ -317,7 +218,7 @@ std::wstring LiveOrganiser::Text(HWND window) const {
 void* LiveOrganiser::Remote(std::size_t bytes) const {
   if (bytes > kRemoteBytes) throw std::runtime_error("remote buffer too small");
   if (remote_ == nullptr) {
-    remote_ = VirtualAllocEx(process_.hProcess, nullptr, kRemoteBytes, MEM_COMMIT | MEM_RESERVE,
+    remote_ = VirtualAllocEx(copy_->process(), nullptr, kRemoteBytes, MEM_COMMIT | MEM_RESERVE,
                              PAGE_READWRITE);
   }
   return remote_;
@@ -344,12 +245,12 @@ std::wstring LiveOrganiser::Cell(HWND list, int row, int column) const {
   item.iSubItem = column;
   item.cchTextMax = kChars;
   item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-  WriteProcessMemory(process_.hProcess, remote, &item, sizeof(item), nullptr);
+  WriteProcessMemory(copy_->process(), remote, &item, sizeof(item), nullptr);
   const int length = static_cast<int>(
       SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote)));
   std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
   if (length > 0) {
-    ReadProcessMemory(process_.hProcess, remote + sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t),
+    ReadProcessMemory(copy_->process(), remote + sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t),
                       nullptr);
   }
   return text;
@@ -359,9 +260,9 @@ RECT LiveOrganiser::RowRect(HWND list, int row) const {
   RECT rect{};
   rect.left = LVIR_LABEL;
   void* remote = Remote(sizeof(rect));
-  WriteProcessMemory(process_.hProcess, remote, &rect, sizeof(rect), nullptr);
+  WriteProcessMemory(copy_->process(), remote, &rect, sizeof(rect), nullptr);
   SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-  ReadProcessMemory(process_.hProcess, remote, &rect, sizeof(rect), nullptr);
+  ReadProcessMemory(copy_->process(), remote, &rect, sizeof(rect), nullptr);
   return rect;
 }
 
@@ -377,7 +278,7 @@ SYSTEMTIME LiveOrganiser::PickerDate(HWND picker) const {
   SYSTEMTIME date{};
   void* remote = Remote(sizeof(date));
   SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote));
-  ReadProcessMemory(process_.hProcess, remote, &date, sizeof(date), nullptr);
+  ReadProcessMemory(copy_->process(), remote, &date, sizeof(date), nullptr);
   return date;
 }
 

@@ -6,8 +6,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/started_organiser.h"
+#include "tests/support/temp_folder.h"
 
 namespace ondrel::test {
 
@@ -20,7 +24,6 @@ std::wstring OrganiserUnderTest();
 class OrganiserFolder {
  public:
   explicit OrganiserFolder(const std::wstring& databaseText);
-  ~OrganiserFolder();
   OrganiserFolder(const OrganiserFolder&) = delete;
   OrganiserFolder& operator=(const OrganiserFolder&) = delete;
 
@@ -34,7 +37,8 @@ class OrganiserFolder {
   void UnblockSaves() const;
 
  private:
-  std::wstring path_;
+  TempFolder folder_;
+  const std::wstring path_ = folder_.Prefix();
 };
 
 class LiveOrganiser {
@@ -101,8 +105,7 @@ class LiveOrganiser {
   void Send(const std::vector<INPUT>& inputs) const;
 
   const OrganiserFolder& folder_;
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  std::unique_ptr<StartedOrganiser> copy_;  // null until Start
   HWND main_ = nullptr;
   mutable void* remote_ = nullptr;  // a buffer in the organiser's memory
 };
