@@ -248,6 +248,32 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
   }
 }
 
+// After a load that could not read the file, nothing may replace it: an
+// edit or a removal fails and is kept in memory, while a record with
+// nothing to write counts as saved, as it does in any store.
+TEST_F(DatabaseTest, AStoreThatCouldNotReadItsFileRefusesEveryWriteItNeeds) {
+  PutFile(kExample);
+  const MemoryFileSystem::Bytes original = files_.Contents(kPath);
+  files_.FailCall(1);
+  database_ = Reloaded();
+  files_.FailCall(0);
+  ASSERT_EQ(lastLoad_.status, LoadResult::Status::kCouldNotRead);
+  ASSERT_TRUE(database_->RefusesSaves());
+
+  NoteDocument* note =
+      static_cast<NoteDocument*>(database_->CreateDocument(NoteDocument::kTypeName));
+  EXPECT_TRUE(database_->Save(note));
+  note->SetField(note->subject(), TextView(u"typed"));
+  EXPECT_FALSE(database_->Save(note));
+  EXPECT_TRUE(note->IsDirty());
+  EXPECT_FALSE(database_->DeleteAndSave(note));
+  EXPECT_FALSE(note->IsDeleted());
+  EXPECT_TRUE(note->IsDirty());
+  EXPECT_FALSE(database_->Save(nullptr));
+  EXPECT_EQ(files_.Contents(kPath), original);
+  EXPECT_EQ(files_.FileCount(), 1u);
+}
+
 TEST_F(DatabaseTest, WhileTheBackupCannotBeMadeNoSaveWrites) {
   const MemoryFileSystem::Bytes original =
       LittleEndianBytes(u"<Database>" + NoteBlock(u"a", u"01.02.2020 10:00") + u"stray</Database>");

@@ -44,6 +44,30 @@ TEST(DayNumberTest, ReadsOnlyWellFormedDatesAndNeverPastTheStamp) {
   }
 }
 
+// A search compares the day numbers of its two dates with those of the
+// stamps, so both must give the same number for the same day.
+TEST(DayNumberTest, DatesAndStampsOfTheSameDayGiveTheSameNumber) {
+  struct Case {
+    Date date;
+    std::int32_t dayNumber;
+  };
+  const Case cases[] = {
+      {{2024, 3, 5}, 753026},
+      {{1999, 12, 31}, 744031},
+      {{2000, 1, 1}, 744032},  // the next day, one more although months differ
+      {{2024, 2, 29}, 753019},
+      {{2024, 3, 1}, 753022},  // 29.02 and 01.03 are not adjacent numbers
+      {{1, 1, 1}, 404},
+      {{9999, 12, 31}, 3720031},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DayNumberOf(c.date), c.dayNumber) << "case " << (&c - cases);
+    EXPECT_EQ(DayNumberOfStamp(FormatStamp(c.date.year, c.date.month, c.date.day, 23, 59)),
+              c.dayNumber)
+        << "case " << (&c - cases);
+  }
+}
+
 class DocumentTest : public StoreTest {};
 
 TEST_F(DocumentTest, NewDocumentHasEqualStampsNoTextAndIsClean) {
