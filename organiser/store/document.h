@@ -2,7 +2,9 @@
 // One stored record: two flags (changed since last written, removed), its
 // creation and modification stamps, and its serialized form
 // <Document>...</Document>, which goes into the database file unchanged.
-// The kinds (document_kinds.h) add their text fields.
+// The kinds (document_kinds.h) add their text fields. A document never
+// writes itself: the store that holds it does (Database::Save and
+// Database::DeleteAndSave), and tells it when the file holds it.
 
 #include <cstdint>
 #include <memory>
