@@ -147,17 +147,8 @@ bool WriteSampleDatabase(const Text& path, const SampleCounts& counts, std::uint
     // Serialize now, under this day's stamp; the one save below writes all.
     if (last != nullptr) last->GetText();
   }
-  if (last == nullptr) {
-    const char16_t empty[] = u"<Database></Database>";
-    std::string bytes;
-    for (const char16_t* unit = empty; *unit != 0; ++unit) {
-      bytes += static_cast<char>(*unit & 0xFF);
-      bytes += static_cast<char>(*unit >> 8);
-    }
-    return WriteFileAtomically(*files, path, bytes.data(), bytes.size());
-  }
-  last->MarkDirty();
-  return database.Save(last);
+  // One write of every document (an empty store writes an empty database).
+  return database.Save(nullptr);
 }
 
 }  // namespace ondrel::bench

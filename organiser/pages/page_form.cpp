@@ -97,7 +97,7 @@ bool RecordPage::SaveForm() {
       const Text typed = ReadWindowText(control(field.editSlot));
       current_->SetField(*stored, TextView(typed));
     }
-    written = current_->SaveIfDirty();
+    written = database_->Save(current_);
   } catch (const std::exception&) {
     // Running out of memory while reading the form or building the file is
     // a failed save like any other: the file is untouched, the form kept.
@@ -121,7 +121,7 @@ void RecordPage::RemoveCurrent() {
   if (current_ == nullptr) return;
   // The record leaves the list and the form only once the file is without
   // it; a failed write keeps it listed, shown and stored.
-  if (!current_->DeleteAndSave()) {
+  if (!database_->DeleteAndSave(current_)) {
     WarnSaveFailed();
     return;
   }

@@ -39,11 +39,11 @@ bool IsIgnorableGap(TextView gap) {
 }
 
 // The kind named by a block's DocumentType, read straight from the block.
-std::unique_ptr<Document> ConstructForBlock(TextView block, Database* database) {
+std::unique_ptr<Document> ConstructForBlock(TextView block, const Clock& clock) {
   std::optional<TextView> type = FindRawValue(block, kTypeOpen, kTypeClose);
   if (!type) return nullptr;
-  if (FindUnit(*type, u'&') == TextView::npos) return ConstructKind(*type, database);
-  return ConstructKind(Decode(*type), database);
+  if (FindUnit(*type, u'&') == TextView::npos) return ConstructKind(*type, clock);
+  return ConstructKind(Decode(*type), clock);
 }
 
 // Position of the next "<Document>" or "</Document>" at or after from.
@@ -167,9 +167,9 @@ LoadResult Database::LoadOrThrow(const Text& path) {
 }
 
 void Database::AppendBlock(TextView block, bool closed) {
-  std::unique_ptr<Document> document = ConstructForBlock(block, this);
+  std::unique_ptr<Document> document = ConstructForBlock(block, clock_);
   // A block of no known kind stays as it is, so that saving keeps it.
-  if (!document) document = std::make_unique<Document>(this);
+  if (!document) document = std::make_unique<Document>(clock_);
   if (closed) {
     document->LoadFromText(block);
   } else {
@@ -209,10 +209,10 @@ void Database::BackUpDamagedFile(const FileUnits& file) {
   WriteBackupIfNeeded();
 }
 
-bool Database::Save(Document* changedDocument) {
-  if (refusesSaves_) return false;
-  bool needed = changedDocument == nullptr || changedDocument->IsDirty() || fileBehind_;
+bool Database::Save(const Document* document) {
+  const bool needed = document == nullptr || document->IsDirty() || fileBehind_;
   if (!needed) return true;
+  if (refusesSaves_) return false;
 
   bool written = false;
   try {
@@ -234,8 +234,19 @@ bool Database::Save(Document* changedDocument) {
   return written;
 }
 
+bool Database::DeleteAndSave(Document* document) {
+  if (document == nullptr) return false;
+  const Document::RemovalUndo undo = document->MarkRemoved();
+  if (Save(document)) return true;
+  // The file still holds the document: a removal kept only in memory would
+  // be written by whatever save succeeds next, long after the user was told
+  // it failed. Undone, the record stays as the file has it.
+  document->UndoRemoval(undo);
+  return false;
+}
+
 Document* Database::CreateDocument(TextView kindName) {
-  std::unique_ptr<Document> document = ConstructKind(kindName, this);
+  std::unique_ptr<Document> document = ConstructKind(kindName, clock_);
   if (!document) return nullptr;
   document->InitNew();
   Document* created = document.get();

@@ -21,8 +21,9 @@ namespace ondrel {
 
 class SearchQuery;
 
-// A separately allocated cell holding one document; the store's list owns
-// the cells and, through them, the documents.
+// The separately allocated cell that holds one document in the store's
+// list: the list owns the cells and, through them, the documents, so a
+// document's address never changes while the list grows.
 struct DocumentHandle {
   std::unique_ptr<Document> document;
 };
@@ -62,15 +63,21 @@ class Database {
   // memory while reading counts as kCouldNotRead.
   LoadResult Load(const Text& path);
 
-  // Rewrites the file when changedDocument is dirty, when an earlier write
-  // failed, or when changedDocument is null. Returns true when nothing
-  // needed writing or the file was written (every document is then clean).
-  // On false the file is exactly as it was, every document not written
-  // stays dirty and IsFileBehind() is true. Fails at once, touching nothing,
-  // after a Load that could not read the file, and while the backup of a
-  // damaged file cannot be made. Never throws: running out of memory is a
-  // failed save.
-  bool Save(Document* changedDocument);
+  // Rewrites the whole file when document (one of this store's) is dirty,
+  // when an earlier write failed, or when document is null. Returns true
+  // when nothing needed writing or the file was written (every document is
+  // then clean). On false the file is exactly as it was, every document not
+  // written stays dirty and IsFileBehind() is true. A needed write fails at
+  // once, touching nothing, after a Load that could not read the file, and
+  // while the backup of a damaged file cannot be made. Never throws:
+  // running out of memory is a failed save.
+  bool Save(const Document* document);
+
+  // Marks document (one of this store's) removed and writes the file
+  // without it. Returns true when the file no longer holds it. On false the
+  // removal is undone: the document is listed, unchanged and as dirty as
+  // before, and no later save writes it out as removed. Never throws.
+  bool DeleteAndSave(Document* document);
 
   // A new document of the named kind ("NoteDocument", "PasswordDocument",
   // "PhoneDocument"), appended to the list and owned by the store; null for

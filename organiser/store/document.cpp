@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "organiser/store/clock.h"
-#include "organiser/store/database.h"
 #include "organiser/store/markup.h"
 
 namespace ondrel {
@@ -25,10 +24,6 @@ void AppendPadded(Text& out, int value, int width) {
   out.append(digits);
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-int Digit(TextView stamp, std::size_t index) { return stamp[index] - u'0'; }
-
 const Text& EmptyText() {
   static const Text empty;
   return empty;
@@ -36,7 +31,7 @@ const Text& EmptyText() {
 
 }  // namespace
 
-Document::Document(Database* database) : database_(database) {}
+Document::Document(const Clock& clock) : clock_(clock) {}
 
 Document::~Document() = default;
 
@@ -83,27 +78,6 @@ void Document::SetField(TextField& field, std::optional<TextView> value) {
   if (field && TextView(*field) == *value) return;
   field = Text(*value);
   MarkDirty();
-}
-
-bool Document::SaveIfDirty() {
-  if (database_ == nullptr) return !unsaved_;
-  if (!unsaved_ && !database_->IsFileBehind()) return true;
-  return database_->Save(this);
-}
-
-bool Document::DeleteAndSave() {
-  if (database_ == nullptr) return false;
-  const bool wasDeleted = deleted_;
-  const bool wasUnsaved = unsaved_;
-  deleted_ = true;
-  unsaved_ = true;
-  if (database_->Save(this)) return true;
-  // The file still holds the document: a removal kept only in memory would
-  // be written by whatever save succeeds next, long after the user was told
-  // it failed. Undone, the record stays as the file has it.
-  deleted_ = wasDeleted;
-  unsaved_ = wasUnsaved;
-  return false;
 }
 
 std::int32_t Document::DayNumber() {
@@ -183,8 +157,7 @@ void Document::ParseDates() {
 void Document::StampModifyDate() {
   modifyDate_.reset();
   dayNumber_ = 0;
-  if (database_ == nullptr) return;
-  LocalTime now = database_->clock().Now();
+  const LocalTime now = clock_.Now();
   modifyDate_ = FormatStamp(now.year, now.month, now.day, now.hour, now.minute);
 }
 
@@ -205,19 +178,6 @@ void Document::SetStamps(TextField createDate, TextField modifyDate) {
   createDate_ = std::move(createDate);
   modifyDate_ = std::move(modifyDate);
   dayNumber_ = 0;
-}
-
-std::int32_t DayNumberOfStamp(TextView stamp) {
-  static constexpr std::size_t kDatePlaces[] = {0, 1, 3, 4, 6, 7, 8, 9};
-  if (stamp.size() < 10) return 0;
-  for (std::size_t place : kDatePlaces) {
-    if (!IsDigit(stamp[place])) return 0;
-  }
-  int day = Digit(stamp, 0) * 10 + Digit(stamp, 1);
-  int month = Digit(stamp, 3) * 10 + Digit(stamp, 4);
-  int year = Digit(stamp, 6) * 1000 + Digit(stamp, 7) * 100 + Digit(stamp, 8) * 10 +
-             Digit(stamp, 9);
-  return day + 31 * month + 372 * year;
 }
 
 Text FormatStamp(int year, int month, int day, int hour, int minute) {

@@ -2,23 +2,27 @@
 // One stored record: two flags (changed since last written, removed), its
 // creation and modification stamps, and its serialized form
 // <Document>...</Document>, which goes into the database file unchanged.
-// The kinds (document_kinds.h) add their text fields.
+// The kinds (document_kinds.h) add their text fields. A document never
+// writes itself: the store that holds it does (Database::Save and
+// Database::DeleteAndSave), and tells it when the file holds it.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 
+#include "organiser/store/day_number.h"
 #include "organiser/store/ptr_array.h"
 #include "organiser/store/text.h"
 
 namespace ondrel {
 
-class Database;
+class Clock;
 
 class Document {
  public:
-  // database: the store holding the document (not owned); gives the clock.
-  explicit Document(Database* database);
+  // clock gives the modification stamps; not owned, it must outlive the
+  // document.
+  explicit Document(const Clock& clock);
   virtual ~Document();
 
   Document(const Document&) = delete;
@@ -37,7 +41,8 @@ class Document {
   // "Document", or the kind's type name.
   virtual const char16_t* TypeName() const;
 
-  // Serialize(), then the stored text (empty when none).
+  // The stored text (empty when none), serialized first: for a changed
+  // document this rebuilds the text, with a fresh modification stamp.
   const Text& GetText();
   std::int32_t GetTextLength();
   // The text as last built or loaded, without serializing first (empty when
@@ -48,27 +53,15 @@ class Document {
   // differs (a null field given an empty text differs).
   void SetField(TextField& field, std::optional<TextView> value);
 
-  // Writes the database when this document changed (or when an earlier
-  // write failed). Returns true when nothing needed writing or the file now
-  // holds the document; on false the document stays dirty so that the next
-  // call retries.
-  bool SaveIfDirty();
-  // Marks the document removed and writes the database without it. Returns
-  // true when the file no longer holds it. On false the removal is undone:
-  // the document is listed, unchanged and as dirty as before, and no later
-  // save writes it out as removed.
-  bool DeleteAndSave();
-
   // True exactly while the file does not hold the document as it is in
   // memory: an edit or a removal not yet written.
   bool IsDirty() const { return unsaved_; }
   bool IsDeleted() const { return deleted_; }
   const TextField& GetModifyDate() const { return modifyDate_; }
   const TextField& GetCreateDate() const { return createDate_; }
-  Database* database() const { return database_; }
 
-  // day + 31 * month + 372 * year of the modification stamp, or 0 when there
-  // is none or it is not a well-formed stamp. Cached.
+  // The day number (day_number.h) of the modification stamp, or 0 when
+  // there is none or it is not a well-formed stamp. Cached.
   std::int32_t DayNumber();
 
   // The decoded value between the first openTag in the text and the next
@@ -102,15 +95,33 @@ class Document {
   void SetStamps(TextField createDate, TextField modifyDate);
 
  private:
+  // The store writes the file and so alone knows when it holds the
+  // document; it also marks and unmarks removals (Database::DeleteAndSave).
   friend class Database;
   // Called by the store once the file holds this document as it is.
   void MarkSaved() { unsaved_ = false; }
+  // What a removal changes, kept so that a removal the file never got can
+  // be undone.
+  struct RemovalUndo {
+    bool deleted;
+    bool unsaved;
+  };
+  RemovalUndo MarkRemoved() {
+    const RemovalUndo undo{deleted_, unsaved_};
+    deleted_ = true;
+    unsaved_ = true;
+    return undo;
+  }
+  void UndoRemoval(RemovalUndo undo) {
+    deleted_ = undo.deleted;
+    unsaved_ = undo.unsaved;
+  }
 
   // Steps 1 to 3 of InitNew: forget text, stamps and fragments.
   void Forget();
 
   std::unique_ptr<PtrArray<Text>> fragments_;
-  Database* database_;  // not owned
+  const Clock& clock_;  // not owned
   // The fields changed since the text was last built.
   bool dirty_ = false;
   // The file does not hold the document as it is in memory. Apart from
@@ -124,10 +135,6 @@ class Document {
   TextField createDate_;
   TextField modifyDate_;
 };
-
-// Day number of a dd.mm.yyyy hh:mm stamp; 0 when the stamp is shorter than
-// 10 characters or its date part holds anything but digits in place.
-std::int32_t DayNumberOfStamp(TextView stamp);
 
 // The 16-character stamp dd.mm.yyyy hh:mm of a local time, zero-padded.
 Text FormatStamp(int year, int month, int day, int hour, int minute);

@@ -131,8 +131,8 @@ const char16_t NoteDocument::kTypeName[] = u"NoteDocument";
 const char16_t PasswordDocument::kTypeName[] = u"PasswordDocument";
 const char16_t PhoneDocument::kTypeName[] = u"PhoneDocument";
 
-FieldedDocument::FieldedDocument(Database* database, const KindLayout& layout, TextField* fields)
-    : Document(database), layout_(layout), fields_(fields) {}
+FieldedDocument::FieldedDocument(const Clock& clock, const KindLayout& layout, TextField* fields)
+    : Document(clock), layout_(layout), fields_(fields) {}
 
 void FieldedDocument::Serialize() {
   if (!NeedsNewText()) return;
@@ -199,21 +199,21 @@ void FieldedDocument::ClearFields() {
   for (std::size_t i = 0; i < layout_.fieldCount; ++i) fields_[i].reset();
 }
 
-NoteDocument::NoteDocument(Database* database)
-    : FieldedDocument(database, kNoteLayout, fields_) {}
+NoteDocument::NoteDocument(const Clock& clock)
+    : FieldedDocument(clock, kNoteLayout, fields_) {}
 
-PasswordDocument::PasswordDocument(Database* database)
-    : FieldedDocument(database, kPasswordLayout, fields_) {}
+PasswordDocument::PasswordDocument(const Clock& clock)
+    : FieldedDocument(clock, kPasswordLayout, fields_) {}
 
-PhoneDocument::PhoneDocument(Database* database)
-    : FieldedDocument(database, kPhoneLayout, fields_) {}
+PhoneDocument::PhoneDocument(const Clock& clock)
+    : FieldedDocument(clock, kPhoneLayout, fields_) {}
 
-std::unique_ptr<Document> ConstructKind(TextView typeName, Database* database) {
-  if (typeName == NoteDocument::kTypeName) return std::make_unique<NoteDocument>(database);
+std::unique_ptr<Document> ConstructKind(TextView typeName, const Clock& clock) {
+  if (typeName == NoteDocument::kTypeName) return std::make_unique<NoteDocument>(clock);
   if (typeName == PasswordDocument::kTypeName) {
-    return std::make_unique<PasswordDocument>(database);
+    return std::make_unique<PasswordDocument>(clock);
   }
-  if (typeName == PhoneDocument::kTypeName) return std::make_unique<PhoneDocument>(database);
+  if (typeName == PhoneDocument::kTypeName) return std::make_unique<PhoneDocument>(clock);
   return nullptr;
 }
 

@@ -38,7 +38,7 @@ class FieldedDocument : public Document {
   const Text& UnreadText() const { return unread_; }
 
  protected:
-  FieldedDocument(Database* database, const KindLayout& layout, TextField* fields);
+  FieldedDocument(const Clock& clock, const KindLayout& layout, TextField* fields);
 
  private:
   void ClearFields();
@@ -53,7 +53,7 @@ class NoteDocument final : public FieldedDocument {
   enum FieldIndex : std::size_t { kSubject, kBody, kKeywords, kFieldCount };
   static const char16_t kTypeName[];
 
-  explicit NoteDocument(Database* database);
+  explicit NoteDocument(const Clock& clock);
   TextField& subject() { return fields_[kSubject]; }
   TextField& body() { return fields_[kBody]; }
   TextField& keywords() { return fields_[kKeywords]; }
@@ -68,7 +68,7 @@ class PasswordDocument final : public FieldedDocument {
   enum FieldIndex : std::size_t { kSite, kLogin, kPassword, kBody, kFieldCount };
   static const char16_t kTypeName[];
 
-  explicit PasswordDocument(Database* database);
+  explicit PasswordDocument(const Clock& clock);
   TextField& site() { return fields_[kSite]; }
   TextField& login() { return fields_[kLogin]; }
   TextField& password() { return fields_[kPassword]; }
@@ -88,7 +88,7 @@ class PhoneDocument final : public FieldedDocument {
   };
   static const char16_t kTypeName[];
 
-  explicit PhoneDocument(Database* database);
+  explicit PhoneDocument(const Clock& clock);
 
  private:
   // A plain array: the base keeps a pointer to it before it is constructed.
@@ -96,6 +96,6 @@ class PhoneDocument final : public FieldedDocument {
 };
 
 // A new, unparsed document of the named kind, or null for any other name.
-std::unique_ptr<Document> ConstructKind(TextView typeName, Database* database);
+std::unique_ptr<Document> ConstructKind(TextView typeName, const Clock& clock);
 
 }  // namespace ondrel

@@ -29,11 +29,7 @@ void FileUnits::FinishBytes(std::size_t byteCount) {
   count_ = byteCount / 2;
   hasOddByte_ = byteCount % 2 != 0;
   oddByte_ = hasOddByte_ ? bytes[byteCount - 1] : 0;
-  if (!HostIsLittleEndian()) {
-    for (std::size_t i = 0; i < count_; ++i) {
-      units_[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    }
-  }
+  DecodeLittleEndian(bytes, count_, units_.get());
 }
 
 }  // namespace ondrel

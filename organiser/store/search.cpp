@@ -95,8 +95,8 @@ void Database::Search(PtrArray<Document>& result, const SearchQuery& query) cons
   result.Clear();
   if (query.kind == nullptr) return;
   const TextView kind(query.kind);
-  const std::int32_t fromKey = DayKey(query.from);
-  const std::int32_t toKey = DayKey(query.to);
+  const std::int32_t fromKey = DayNumberOf(query.from);
+  const std::int32_t toKey = DayNumberOf(query.to);
 
   std::vector<std::unique_ptr<PreparedPair>> pairs;
   std::uint32_t pairCount = 0;

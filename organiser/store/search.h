@@ -7,17 +7,11 @@
 #include <memory>
 #include <optional>
 
+#include "organiser/store/day_number.h"
 #include "organiser/store/ptr_array.h"
 #include "organiser/store/text.h"
 
 namespace ondrel {
-
-// A calendar day as the date pickers give it; only these three are read.
-struct Date {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-};
 
 class SearchQuery {
  public:
@@ -47,10 +41,5 @@ bool MatchesAllTerms(const std::optional<TextView>& value, const PtrArray<Text>&
 // Position of the first occurrence of term in value, with A-Z folded to
 // a-z on both sides; none for an empty value.
 std::optional<std::size_t> FindNoCase(TextView value, TextView term);
-
-// The search key of a day: 372 * year + 31 * month + day.
-inline std::int32_t DayKey(const Date& date) {
-  return 372 * date.year + 31 * date.month + date.day;
-}
 
 }  // namespace ondrel

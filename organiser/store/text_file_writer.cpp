@@ -1,7 +1,5 @@
 #include "organiser/store/text_file_writer.h"
 
-#include <cstring>
-
 #include "organiser/store/utf16_bytes.h"
 
 namespace ondrel {
@@ -30,15 +28,7 @@ bool TextFileWriter::Append(TextView text) {
     }
     return !failed_;
   }
-  if (bytes == 0) return true;
-  if (HostIsLittleEndian()) {
-    std::memcpy(buffer_.data() + used_, text.data(), bytes);
-  } else {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      buffer_[used_ + 2 * i] = static_cast<unsigned char>(text[i] & 0xFF);
-      buffer_[used_ + 2 * i + 1] = static_cast<unsigned char>(text[i] >> 8);
-    }
-  }
+  EncodeLittleEndian(text, buffer_.data() + used_);
   used_ += bytes;
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "organiser/store/utf16_bytes.h"
+
 namespace ondrel {
 namespace {
 
@@ -33,9 +35,7 @@ void LanguageTable::LoadFromBytes(const std::vector<unsigned char>& bytes) {
   // Two zero units past the data: every line, the tail without CR included,
   // ends with a terminator inside the buffer.
   std::vector<char16_t> text(unitCount + 2, 0);
-  for (std::size_t i = 0; i < unitCount; ++i) {
-    text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  }
+  DecodeLittleEndian(bytes.data(), unitCount, text.data());
 
   lines_.Clear();
   hasSection_ = false;

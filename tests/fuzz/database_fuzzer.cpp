@@ -9,7 +9,7 @@
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
 #include "organiser/store/search.h"
-#include "tests/store/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ void CheckSearch(Database& database, const char16_t* kind, const char16_t* const
     Document* document = database.DocumentAt(d);
     if (Text(document->TypeName()) != kind) continue;
     std::int32_t day = document->DayNumber();
-    if (day < ondrel::DayKey(query.from) || day > ondrel::DayKey(query.to)) continue;
+    if (day < ondrel::DayNumberOf(query.from) || day > ondrel::DayNumberOf(query.to)) continue;
     bool matches = true;
     for (int i = 0; i < 3 && matches; ++i) {
       Text tag(tags[i]);

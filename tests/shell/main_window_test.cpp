@@ -14,6 +14,7 @@
 #include "organiser/shell/tab_strip.h"
 #include "organiser/store/clock.h"
 #include "tests/shell/recording_page.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/text/language_bytes.h"
 
 namespace ondrel::test {
@@ -80,7 +81,7 @@ class MainWindowTest : public ::testing::Test {
                  SWP_NOMOVE | SWP_NOZORDER);
   }
 
-  InMemoryFiles files_;
+  MemoryFileSystem files_;
   FixedClock clock_{LocalTime{2024, 5, 17, 9, 7}};
   Log log_;
   RecordingPage* pages_[4] = {};

@@ -10,7 +10,7 @@
 
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
-#include "tests/store/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ bool RunFailingAllocation(long n, Operation operation) {
 
 TEST(AllocationFailureTest, ALoadThatRunsOutOfMemoryCouldNotReadAndRefusesToSave) {
   FixedClock clock({2024, 3, 5, 9, 7});
-  const MemoryFileSystem::Bytes old = FileBytes(kThree);
+  const MemoryFileSystem::Bytes old = LittleEndianBytes(kThree);
   for (long n = 1;; ++n) {
     MemoryFileSystem files;
     files.Put(kPath, old);
@@ -78,7 +78,7 @@ TEST(AllocationFailureTest, ALoadThatRunsOutOfMemoryCouldNotReadAndRefusesToSave
 
 TEST(AllocationFailureTest, ASaveThatRunsOutOfMemoryFailsAndLeavesTheFile) {
   FixedClock clock({2024, 3, 5, 9, 7});
-  const MemoryFileSystem::Bytes old = FileBytes(kThree);
+  const MemoryFileSystem::Bytes old = LittleEndianBytes(kThree);
   for (long n = 1;; ++n) {
     MemoryFileSystem files;
     files.Put(kPath, old);
@@ -87,7 +87,7 @@ TEST(AllocationFailureTest, ASaveThatRunsOutOfMemoryFailsAndLeavesTheFile) {
     auto* note = static_cast<NoteDocument*>(database.DocumentAt(0));
     note->SetField(note->body(), TextView(u"a body long enough not to fit in place"));
     bool saved = false;
-    const bool failed = RunFailingAllocation(n, [&] { saved = note->SaveIfDirty(); });
+    const bool failed = RunFailingAllocation(n, [&] { saved = database.Save(note); });
     if (!failed) {
       EXPECT_TRUE(saved);
       EXPECT_NE(files.Contents(kPath), old);
@@ -99,7 +99,7 @@ TEST(AllocationFailureTest, ASaveThatRunsOutOfMemoryFailsAndLeavesTheFile) {
     EXPECT_EQ(files.Contents(kPath), old);
     EXPECT_EQ(files.FileCount(), 1u);
     // With memory back, the same save goes through.
-    EXPECT_TRUE(note->SaveIfDirty());
+    EXPECT_TRUE(database.Save(note));
     EXPECT_FALSE(note->IsDirty());
   }
 }

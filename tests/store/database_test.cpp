@@ -37,9 +37,9 @@ TEST_F(DatabaseTest, WritesTheDocumentedExampleByteForByte) {
   note->SetField(note->subject(), TextView(u"Shopping"));
   note->SetField(note->keywords(), TextView(u"home"));
   note->SetField(note->body(), TextView(u"milk"));
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
 
-  EXPECT_EQ(files_.Contents(kPath), FileBytes(kExample));
+  EXPECT_EQ(files_.Contents(kPath), LittleEndianBytes(kExample));
   EXPECT_EQ(files_.Contents(kPath).size(), 468u);
   EXPECT_FALSE(files_.Exists(kPath + u".bak"));
   EXPECT_FALSE(files_.Exists(kPath + u".tmp"));
@@ -48,7 +48,7 @@ TEST_F(DatabaseTest, WritesTheDocumentedExampleByteForByte) {
 TEST_F(DatabaseTest, FirstStartHasNoFileAndTheFirstSaveWritesOneBlock) {
   EXPECT_FALSE(files_.Exists(kPath));
   EXPECT_EQ(database_->DocumentCount(), 0u);
-  ASSERT_TRUE(NewNote(u"first", u"", u"")->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(NewNote(u"first", u"", u"")));
   Text file = FileText();
   EXPECT_EQ(file.find(u"<Document>"), file.rfind(u"<Document>"));
   EXPECT_EQ(Subjects(*Reloaded()), std::vector<Text>{u"first"});
@@ -65,7 +65,7 @@ TEST_F(DatabaseTest, SavingOneNoteLeavesEveryOtherBlockByteForByte) {
   clock_.Set(At(7, 7, 2024, 7, 7));
   auto* note = static_cast<NoteDocument*>(database_->DocumentAt(1));
   note->SetField(note->subject(), TextView(u"changed"));
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
 
   Text file = FileText();
   ASSERT_EQ(file.rfind(u"<Database>" + first, 0), 0u);
@@ -77,17 +77,17 @@ TEST_F(DatabaseTest, SavingOneNoteLeavesEveryOtherBlockByteForByte) {
 
 TEST_F(DatabaseTest, RemovedDocumentsLeaveTheFileButStayListed) {
   NoteDocument* a = NewNote(u"a", u"", u"");
-  ASSERT_TRUE(a->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(a));
   NoteDocument* b = NewNote(u"b", u"", u"");
-  ASSERT_TRUE(b->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(b));
 
-  ASSERT_TRUE(a->DeleteAndSave());
+  ASSERT_TRUE(database_->DeleteAndSave(a));
   EXPECT_TRUE(a->IsDeleted());
   EXPECT_FALSE(a->IsDirty());
   EXPECT_EQ(Subjects(*database_), (std::vector<Text>{u"a", u"b"}));
   EXPECT_EQ(Subjects(*Reloaded()), std::vector<Text>{u"b"});
 
-  ASSERT_TRUE(b->DeleteAndSave());
+  ASSERT_TRUE(database_->DeleteAndSave(b));
   EXPECT_EQ(FileText(), u"<Database></Database>");
   EXPECT_EQ(files_.Contents(kPath).size(), 42u);
   EXPECT_EQ(b->subject(), Text(u"b"));  // fields stay readable
@@ -138,7 +138,7 @@ TEST_F(DatabaseTest, BlocksOfNoKnownKindAreKeptUnchangedAndNeverListedByKind) {
 
   auto* loadedNote = static_cast<NoteDocument*>(database_->DocumentAt(1));
   loadedNote->SetField(loadedNote->body(), TextView(u"added"));
-  ASSERT_TRUE(loadedNote->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(loadedNote));
   Text file = FileText();
   EXPECT_EQ(file.rfind(u"<Database>" + unknown, 0), 0u);
   EXPECT_NE(file.find(untyped + u"</Database>"), Text::npos);
@@ -162,7 +162,7 @@ TEST_F(DatabaseTest, HostileValuesSurviveSaveAndReloadUnchanged) {
   };
   for (const char16_t* value : values) {
     NoteDocument* note = NewNote(value, value, u"c");
-    ASSERT_TRUE(note->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(note));
   }
   std::unique_ptr<Database> reloaded = Reloaded();
   ASSERT_EQ(reloaded->DocumentCount(), std::size(values));
@@ -193,7 +193,7 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
     const char* what;
     MemoryFileSystem::Bytes bytes;
   };
-  MemoryFileSystem::Bytes odd = FileBytes(u"<Database>" + good + u"</Database>");
+  MemoryFileSystem::Bytes odd = LittleEndianBytes(u"<Database>" + good + u"</Database>");
   odd.push_back(0x41);
   MemoryFileSystem::Bytes oddWithMark = {0xFF, 0xFE};
   oddWithMark.insert(oddWithMark.end(), odd.begin(), odd.end());
@@ -203,12 +203,12 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
   }
   const Case cases[] = {
       {"block without closing tag",
-       FileBytes(u"<Database>" + good + u"<Document><DocumentType>NoteDocument")},
-      {"stray text between blocks", FileBytes(u"<Database>" + good + u"stray</Database>")},
-      {"stray closing tag", FileBytes(u"<Database>" + good + u"</Document></Database>")},
+       LittleEndianBytes(u"<Database>" + good + u"<Document><DocumentType>NoteDocument")},
+      {"stray text between blocks", LittleEndianBytes(u"<Database>" + good + u"stray</Database>")},
+      {"stray closing tag", LittleEndianBytes(u"<Database>" + good + u"</Document></Database>")},
       {"odd last byte", odd},
       {"zeros", MemoryFileSystem::Bytes(64, 0)},
-      {"byte-order mark and stray text", FileBytes(u"\xFEFF<Database>stray" + good)},
+      {"byte-order mark and stray text", LittleEndianBytes(u"\xFEFF<Database>stray" + good)},
       {"byte-order mark and odd byte", oddWithMark},
       {"a single byte", MemoryFileSystem::Bytes{0x3C}},
       {"re-saved as UTF-8", utf8},
@@ -241,16 +241,42 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
     EXPECT_EQ(files_.Contents(kPath + u".1.bak"), (MemoryFileSystem::Bytes{1, 2}));
 
     // The first save writes a whole file, which loads without damage.
-    ASSERT_TRUE(NewNote(u"new", u"", u"")->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(NewNote(u"new", u"", u"")));
     Reloaded();
     EXPECT_FALSE(lastLoad_.damaged);
     EXPECT_EQ(files_.FileCount(), 4u);
   }
 }
 
+// After a load that could not read the file, nothing may replace it: an
+// edit or a removal fails and is kept in memory, while a record with
+// nothing to write counts as saved, as it does in any store.
+TEST_F(DatabaseTest, AStoreThatCouldNotReadItsFileRefusesEveryWriteItNeeds) {
+  PutFile(kExample);
+  const MemoryFileSystem::Bytes original = files_.Contents(kPath);
+  files_.FailCall(1);
+  database_ = Reloaded();
+  files_.FailCall(0);
+  ASSERT_EQ(lastLoad_.status, LoadResult::Status::kCouldNotRead);
+  ASSERT_TRUE(database_->RefusesSaves());
+
+  NoteDocument* note =
+      static_cast<NoteDocument*>(database_->CreateDocument(NoteDocument::kTypeName));
+  EXPECT_TRUE(database_->Save(note));
+  note->SetField(note->subject(), TextView(u"typed"));
+  EXPECT_FALSE(database_->Save(note));
+  EXPECT_TRUE(note->IsDirty());
+  EXPECT_FALSE(database_->DeleteAndSave(note));
+  EXPECT_FALSE(note->IsDeleted());
+  EXPECT_TRUE(note->IsDirty());
+  EXPECT_FALSE(database_->Save(nullptr));
+  EXPECT_EQ(files_.Contents(kPath), original);
+  EXPECT_EQ(files_.FileCount(), 1u);
+}
+
 TEST_F(DatabaseTest, WhileTheBackupCannotBeMadeNoSaveWrites) {
   const MemoryFileSystem::Bytes original =
-      FileBytes(u"<Database>" + NoteBlock(u"a", u"01.02.2020 10:00") + u"stray</Database>");
+      LittleEndianBytes(u"<Database>" + NoteBlock(u"a", u"01.02.2020 10:00") + u"stray</Database>");
   files_.Put(kPath, original);
   files_.FailAt(FailingStep::kCreate, u".bak.tmp");
   database_ = Reloaded();
@@ -258,13 +284,13 @@ TEST_F(DatabaseTest, WhileTheBackupCannotBeMadeNoSaveWrites) {
   EXPECT_EQ(lastLoad_.backupPath, kPath + u".bak");
   EXPECT_FALSE(files_.Exists(kPath + u".bak"));
   NoteDocument* note = NewNote(u"new", u"", u"");
-  EXPECT_FALSE(note->SaveIfDirty());
+  EXPECT_FALSE(database_->Save(note));
   EXPECT_TRUE(note->IsDirty());
   EXPECT_EQ(files_.Contents(kPath), original);
   EXPECT_FALSE(files_.Exists(kPath + u".bak"));
 
   files_.FailAt(FailingStep::kNone);
-  EXPECT_TRUE(note->SaveIfDirty());
+  EXPECT_TRUE(database_->Save(note));
   EXPECT_EQ(files_.Contents(kPath + u".bak"), original);
 }
 
@@ -282,7 +308,7 @@ TEST_F(DatabaseTest, ABlockWithoutItsClosingTagEndsAtTheNextBlock) {
 
   auto* note = static_cast<NoteDocument*>(database_->DocumentAt(1));
   note->SetField(note->body(), TextView(u"edited"));
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   EXPECT_EQ(Subjects(*Reloaded()), (std::vector<Text>{u"one", u"two", u"three"}));
   EXPECT_FALSE(lastLoad_.damaged);
   EXPECT_NE(FileText().find(first + u"<Document>"), Text::npos);
@@ -294,7 +320,7 @@ TEST_F(DatabaseTest, TruncatedOddZeroAndHugeFilesLoadWithoutHarm) {
   // unchanged, and one that is cut off as far as it goes.
   const Text one = NoteBlock(u"one", u"01.02.2020 10:00");
   const Text text = u"<Database>" + one + NoteBlock(u"two", u"02.02.2020 11:00") + u"</Database>";
-  const MemoryFileSystem::Bytes whole = FileBytes(text);
+  const MemoryFileSystem::Bytes whole = LittleEndianBytes(text);
   for (std::size_t size = 0; size <= whole.size(); ++size) {
     files_ = MemoryFileSystem();
     files_.Put(kPath, MemoryFileSystem::Bytes(whole.begin(), whole.begin() + size));
@@ -334,7 +360,7 @@ TEST_F(DatabaseTest, ADocumentGivenOnlyEmptyTextIsWrittenWithItsEnvelope) {
       static_cast<NoteDocument*>(database_->CreateDocument(NoteDocument::kTypeName));
   note->SetField(note->subject(), TextView(u""));
   ASSERT_TRUE(note->IsDirty());
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   EXPECT_EQ(FileText(),
             u"<Database><Document><DocumentType>NoteDocument</DocumentType><CreateDate>"
             u"05.03.2024 09:07</CreateDate><ModifyDate>05.03.2024 09:07</ModifyDate>"

@@ -21,7 +21,7 @@ TEST_F(DocumentKindsTest, EveryFieldOfEveryKindRoundTrips) {
       Text value = Text(kind) + u" field " + Text(document->FieldName(i)) + u"\r\nline 2";
       document->SetField(document->Field(i), TextView(value));
     }
-    ASSERT_TRUE(document->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(document));
   }
 
   std::unique_ptr<Database> reloaded = Reloaded();
@@ -64,7 +64,7 @@ TEST_F(DocumentKindsTest, FieldsAreWrittenInEachKindsOrderAndEmptyOnesLeftOut) {
     for (std::size_t i = 0; i < c.fieldCount; ++i) {
       document->SetField(document->Field(c.fields[i]), TextView(u"v"));
     }
-    ASSERT_TRUE(document->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(document));
     Text expected = u"<Document><DocumentType>" + Text(c.kind) +
                     u"</DocumentType><CreateDate>05.03.2024 09:07</CreateDate>"
                     u"<ModifyDate>05.03.2024 09:07</ModifyDate>" +
@@ -96,7 +96,7 @@ TEST_F(DocumentKindsTest, EachKindIsStoredAsExactlyThisText) {
       const std::string number = std::to_string(i);
       document->SetField(document->Field(i), TextView(u"v" + Text(number.begin(), number.end())));
     }
-    ASSERT_TRUE(document->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(document));
     EXPECT_EQ(document->GetText(), u"<Document><DocumentType>" + Text(c.kind) +
                                        u"</DocumentType><CreateDate>05.03.2024 09:07</CreateDate>"
                                        u"<ModifyDate>05.03.2024 09:07</ModifyDate>" +
@@ -139,7 +139,7 @@ TEST_F(DocumentKindsTest, WhatAKindDoesNotReadIsWrittenBackAfterItsFields) {
     auto* note = static_cast<NoteDocument*>(database_->DocumentAt(0));
     const Text unread = note->UnreadText();
     note->SetField(note->subject(), TextView(u"edited"));
-    ASSERT_TRUE(note->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(note));
     EXPECT_EQ(FileText(), u"<Database>" + envelope + u"<ModifyDate>05.03.2024 09:07</ModifyDate>" +
                               c.rewritten + u"</Document></Database>");
     std::unique_ptr<Database> reloaded = Reloaded();
@@ -151,7 +151,7 @@ TEST_F(DocumentKindsTest, WhatAKindDoesNotReadIsWrittenBackAfterItsFields) {
 }
 
 TEST_F(DocumentKindsTest, MissingElementsReadAsNoValueAndTheRestIsKept) {
-  PasswordDocument password(database_.get());
+  PasswordDocument password(clock_);
   password.LoadFromText(
       u"<Document><DocumentType>PasswordDocument</DocumentType><Site>example</Site>"
       u"<Password>secret</Password></Document>");
@@ -173,7 +173,7 @@ TEST_F(DocumentKindsTest, ParsingMatchesReadingEachElementAlone) {
       u"<Document><Subject></Subject><Keywords></Document>",
   };
   for (const char16_t* block : blocks) {
-    NoteDocument note(database_.get());
+    NoteDocument note(clock_);
     note.LoadFromText(block);
     for (std::size_t i = 0; i < note.FieldCount(); ++i) {
       Text name(note.FieldName(i));
@@ -186,12 +186,12 @@ TEST_F(DocumentKindsTest, ParsingMatchesReadingEachElementAlone) {
 }
 
 TEST_F(DocumentKindsTest, KindNamesCompareExactly) {
-  EXPECT_NE(ConstructKind(u"NoteDocument", database_.get()), nullptr);
-  EXPECT_NE(ConstructKind(u"PasswordDocument", database_.get()), nullptr);
-  EXPECT_NE(ConstructKind(u"PhoneDocument", database_.get()), nullptr);
-  EXPECT_EQ(ConstructKind(u"notedocument", database_.get()), nullptr);
-  EXPECT_EQ(ConstructKind(u"Document", database_.get()), nullptr);
-  EXPECT_EQ(ConstructKind(u"", database_.get()), nullptr);
+  EXPECT_NE(ConstructKind(u"NoteDocument", clock_), nullptr);
+  EXPECT_NE(ConstructKind(u"PasswordDocument", clock_), nullptr);
+  EXPECT_NE(ConstructKind(u"PhoneDocument", clock_), nullptr);
+  EXPECT_EQ(ConstructKind(u"notedocument", clock_), nullptr);
+  EXPECT_EQ(ConstructKind(u"Document", clock_), nullptr);
+  EXPECT_EQ(ConstructKind(u"", clock_), nullptr);
   EXPECT_EQ(database_->CreateDocument(u"NoteDocumentX"), nullptr);
 }
 

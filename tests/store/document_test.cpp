@@ -44,6 +44,30 @@ TEST(DayNumberTest, ReadsOnlyWellFormedDatesAndNeverPastTheStamp) {
   }
 }
 
+// A search compares the day numbers of its two dates with those of the
+// stamps, so both must give the same number for the same day.
+TEST(DayNumberTest, DatesAndStampsOfTheSameDayGiveTheSameNumber) {
+  struct Case {
+    Date date;
+    std::int32_t dayNumber;
+  };
+  const Case cases[] = {
+      {{2024, 3, 5}, 753026},
+      {{1999, 12, 31}, 744031},
+      {{2000, 1, 1}, 744032},  // the next day, one more although months differ
+      {{2024, 2, 29}, 753019},
+      {{2024, 3, 1}, 753022},  // 29.02 and 01.03 are not adjacent numbers
+      {{1, 1, 1}, 404},
+      {{9999, 12, 31}, 3720031},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DayNumberOf(c.date), c.dayNumber) << "case " << (&c - cases);
+    EXPECT_EQ(DayNumberOfStamp(FormatStamp(c.date.year, c.date.month, c.date.day, 23, 59)),
+              c.dayNumber)
+        << "case " << (&c - cases);
+  }
+}
+
 class DocumentTest : public StoreTest {};
 
 TEST_F(DocumentTest, NewDocumentHasEqualStampsNoTextAndIsClean) {
@@ -60,30 +84,30 @@ TEST_F(DocumentTest, NewDocumentHasEqualStampsNoTextAndIsClean) {
 
 TEST_F(DocumentTest, SetFieldMarksDirtyOnlyWhenTheTextDiffers) {
   NoteDocument* note = NewNote(u"Shopping", u"home", u"milk");
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   ASSERT_FALSE(note->IsDirty());
 
   note->SetField(note->subject(), TextView(u"Shopping"));
   EXPECT_FALSE(note->IsDirty());
   note->SetField(note->subject(), TextView(u"shopping"));
   EXPECT_TRUE(note->IsDirty());
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
 
   note->SetField(note->keywords(), std::nullopt);
   EXPECT_TRUE(note->IsDirty());
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   note->SetField(note->keywords(), std::nullopt);
   EXPECT_FALSE(note->IsDirty());
   // An empty text for a missing field is a change, but it is not written.
   note->SetField(note->keywords(), TextView(u""));
   EXPECT_TRUE(note->IsDirty());
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   EXPECT_EQ(note->GetText().find(u"<Keywords>"), Text::npos);
 }
 
 TEST_F(DocumentTest, UnchangedDocumentKeepsItsTextAndStampWhenSerialized) {
   NoteDocument* note = NewNote(u"a", u"b", u"c");
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   const Text before = note->GetText();
   clock_.Set(At(6, 4, 2025, 10, 0));
   note->Serialize();
@@ -93,11 +117,11 @@ TEST_F(DocumentTest, UnchangedDocumentKeepsItsTextAndStampWhenSerialized) {
 
 TEST_F(DocumentTest, SavingStampsTheModifyDateAndRefreshesTheDayNumber) {
   NoteDocument* note = NewNote(u"a", u"", u"");
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   EXPECT_EQ(note->DayNumber(), 753026);
   clock_.Set(At(6, 3, 2024, 8, 0));
   note->SetField(note->body(), TextView(u"more"));
-  ASSERT_TRUE(note->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(note));
   EXPECT_EQ(note->GetModifyDate(), Text(u"06.03.2024 08:00"));
   EXPECT_EQ(note->GetCreateDate(), Text(u"05.03.2024 09:07"));
   EXPECT_EQ(note->DayNumber(), 753027);
@@ -119,14 +143,14 @@ TEST_F(DocumentTest, ExtractTagDecodesEntitiesAndKeepsALoneAmpersand) {
       {u"x&lt", u"x&lt"},
   };
   for (const Case& c : cases) {
-    Document document(database_.get());
+    Document document(clock_);
     document.LoadFromText(u"<Document><Subject>" + Text(c.stored) + u"</Subject></Document>");
     EXPECT_EQ(document.ExtractTag(u"<Subject>", u"</Subject>"), Text(c.value));
   }
 }
 
 TEST_F(DocumentTest, ExtractTagWithoutClosingTagStopsAtTheNextTag) {
-  Document document(database_.get());
+  Document document(clock_);
   document.LoadFromText(u"<Document><Subject>abc<Body>milk</Body></Document>");
   EXPECT_EQ(document.ExtractTag(u"<Subject>", u"</Subject>"), Text(u"abc"));
   EXPECT_EQ(document.ExtractTag(u"<Keywords>", u"</Keywords>"), std::nullopt);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/store/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 namespace ondrel::test {
 namespace {

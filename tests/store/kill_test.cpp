@@ -96,7 +96,7 @@ TEST(KillTest, AFileSavedWhileKilledIsAlwaysTheOldOrTheNewSet) {
     database.Load(path);
     for (int i = 0; i < kKillNotes; ++i) database.CreateDocument(NoteDocument::kTypeName);
     SetKillVersion(database, 0);
-    ASSERT_TRUE(database.DocumentAt(0)->SaveIfDirty());
+    ASSERT_TRUE(database.Save(database.DocumentAt(0)));
   }
   ASSERT_EQ(KillVersionOnDisk(*files, clock, path), 0);
 

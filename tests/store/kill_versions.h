@@ -63,7 +63,7 @@ inline int KillVersionOnDisk(FileSystem& files, const Clock& clock, const Text& 
   database.Load(path);
   for (int round = 1;; ++round) {
     SetKillVersion(database, round % 2);
-    database.DocumentAt(0)->SaveIfDirty();
+    database.Save(database.DocumentAt(0));
     if (round == 1) ready();
   }
 }

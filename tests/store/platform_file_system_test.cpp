@@ -193,7 +193,7 @@ TEST_F(PlatformFileSystemTest, AStoreSavesAndReloadsThroughThePlatformFiles) {
     EXPECT_EQ(database.Load(path).status, LoadResult::Status::kNoFile);
     auto* note = static_cast<NoteDocument*>(database.CreateDocument(NoteDocument::kTypeName));
     note->SetField(note->subject(), TextView(u"\u00DCbung <1> & more"));
-    ASSERT_TRUE(note->SaveIfDirty());
+    ASSERT_TRUE(database.Save(note));
   }
   Database reloaded(*files_, clock);
   ASSERT_EQ(reloaded.Load(path).status, LoadResult::Status::kRead);

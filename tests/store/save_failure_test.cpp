@@ -33,19 +33,19 @@ const Operation kSaves[] = {
      [](Database& database) {
        auto* note = static_cast<NoteDocument*>(database.DocumentAt(0));
        note->SetField(note->body(), TextView(u"new body"));
-       return note->SaveIfDirty();
+       return database.Save(note);
      }},
     {"create",
      [](Database& database) {
        auto* note = static_cast<NoteDocument*>(database.CreateDocument(NoteDocument::kTypeName));
        note->SetField(note->subject(), TextView(u"created"));
-       return note->SaveIfDirty();
+       return database.Save(note);
      }},
-    {"remove", [](Database& database) { return database.DocumentAt(1)->DeleteAndSave(); }},
+    {"remove", [](Database& database) { return database.DeleteAndSave(database.DocumentAt(1)); }},
 };
 
 bool Contains(const Bytes& file, TextView block) {
-  const Bytes probe = FileBytes(block);
+  const Bytes probe = LittleEndianBytes(block);
   return std::search(file.begin(), file.end(), probe.begin(), probe.end()) != file.end();
 }
 
@@ -73,7 +73,7 @@ class FaultByCountTest : public StoreTest {
 TEST_F(FaultByCountTest, ASaveFailingAtAnyCallLeavesTheOldFileAndARetryWritesTheSameNewOne) {
   for (const Operation& operation : kSaves) {
     SCOPED_TRACE(operation.name);
-    const Bytes old = FileBytes(kThree);
+    const Bytes old = LittleEndianBytes(kThree);
     // The file a clean run writes.
     files_ = MemoryFileSystem();
     files_.Put(kPath, old);
@@ -107,7 +107,7 @@ TEST_F(FaultByCountTest, ASaveFailingAtAnyCallLeavesTheOldFileAndARetryWritesThe
       // writes the others as they were, with no new stamp. A removal that
       // failed was undone, so the file keeps that record.
       clock_.Set(At(6, 4, 2025, 10, 0));
-      EXPECT_TRUE(database_->DocumentAt(2)->SaveIfDirty());
+      EXPECT_TRUE(database_->Save(database_->DocumentAt(2)));
       EXPECT_EQ(files_.Contents(kPath), std::string(operation.name) == "remove" ? old : fresh);
       ExpectDirtyExactlyWhereTheFileDiffers(*database_);
       ASSERT_LT(n, 50u);
@@ -119,7 +119,7 @@ TEST_F(FaultByCountTest, ALoadFailingAtAnyCallNeverLetsASaveLoseTheOldFile) {
   const Text damagedText = kThree + u"stray";
   for (const Text& text : {kThree, damagedText}) {
     SCOPED_TRACE(text == kThree ? "whole file" : "damaged file");
-    const Bytes old = FileBytes(text);
+    const Bytes old = LittleEndianBytes(text);
     for (std::size_t n = 1;; ++n) {
       SCOPED_TRACE("failing call " + std::to_string(n));
       files_ = MemoryFileSystem();
@@ -134,7 +134,7 @@ TEST_F(FaultByCountTest, ALoadFailingAtAnyCallNeverLetsASaveLoseTheOldFile) {
       if (lastLoad_.status == LoadResult::Status::kCouldNotRead) {
         EXPECT_EQ(n, 1u);  // only the read of the file itself
         EXPECT_EQ(database_->DocumentCount(), 0u);
-        EXPECT_FALSE(NewNote(u"typed", u"", u"")->SaveIfDirty());
+        EXPECT_FALSE(database_->Save(NewNote(u"typed", u"", u"")));
         EXPECT_EQ(files_.Contents(kPath), old);
         EXPECT_EQ(files_.FileCount(), 1u);
         continue;
@@ -145,7 +145,7 @@ TEST_F(FaultByCountTest, ALoadFailingAtAnyCallNeverLetsASaveLoseTheOldFile) {
 
       // The first save replaces the file only when a copy of it is kept.
       NoteDocument* typed = NewNote(u"typed", u"", u"");
-      ASSERT_TRUE(typed->SaveIfDirty());
+      ASSERT_TRUE(database_->Save(typed));
       EXPECT_NE(files_.Contents(kPath), old);
       if (lastLoad_.damaged) {
         EXPECT_EQ(files_.Contents(lastLoad_.backupPath), old);
@@ -171,18 +171,18 @@ TEST_F(FaultByCountTest, ALargeStoreIsWrittenWholeOrNotAtAll) {
   last->SetField(last->subject(), TextView(u"changed"));
   for (std::size_t n = 1; n < 8; ++n) {
     files_.FailCall(n);
-    EXPECT_FALSE(last->SaveIfDirty()) << "failing call " << n;
+    EXPECT_FALSE(database_->Save(last)) << "failing call " << n;
     EXPECT_EQ(files_.Contents(kPath), before);
     EXPECT_EQ(files_.FileCount(), 1u);
   }
   files_.FailCall(0);
-  ASSERT_TRUE(last->SaveIfDirty());
+  ASSERT_TRUE(database_->Save(last));
   Text expected = u"<Database>";
   for (std::uint32_t i = 0; i < database_->DocumentCount(); ++i) {
     expected += database_->DocumentAt(i)->GetText();
   }
   expected += u"</Database>";
-  EXPECT_EQ(files_.Contents(kPath), FileBytes(expected));
+  EXPECT_EQ(files_.Contents(kPath), LittleEndianBytes(expected));
 }
 
 TEST(WriteFileAtomicallyTest, ReplacesTheWholeFileOrNothing) {

@@ -57,7 +57,7 @@ class SearchTest : public StoreTest {
   // Notes last changed on the given days, each saved at that moment.
   void AddNote(TextView subject, TextView keywords, TextView body, LocalTime when) {
     clock_.Set(when);
-    ASSERT_TRUE(NewNote(subject, keywords, body)->SaveIfDirty());
+    ASSERT_TRUE(database_->Save(NewNote(subject, keywords, body)));
   }
 
   std::vector<Text> Find(TextView subject, TextView keywords, TextView body, Date from,
@@ -125,8 +125,8 @@ TEST_F(SearchTest, OnlyTheQueriedKindMatchesAndSearchingChangesNothing) {
   EXPECT_TRUE(note->IsDirty());
 
   // Removed documents are found too; the page leaves them out.
-  ASSERT_TRUE(note->SaveIfDirty());
-  ASSERT_TRUE(note->DeleteAndSave());
+  ASSERT_TRUE(database_->Save(note));
+  ASSERT_TRUE(database_->DeleteAndSave(note));
   EXPECT_EQ(Find(u"edited", u"", u"", Day(1, 1, 2024), Day(1, 1, 2025)),
             std::vector<Text>{u"edited"});
 

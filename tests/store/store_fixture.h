@@ -9,7 +9,7 @@
 #include "organiser/store/clock.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
-#include "tests/store/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 namespace ondrel::test {
 
@@ -46,9 +46,9 @@ class StoreTest : public ::testing::Test {
     return note;
   }
 
-  Text FileText() const { return TextOfBytes(files_.Contents(kPath)); }
+  Text FileText() const { return TextOfLittleEndianBytes(files_.Contents(kPath)); }
 
-  void PutFile(TextView text) { files_.Put(kPath, FileBytes(text)); }
+  void PutFile(TextView text) { files_.Put(kPath, LittleEndianBytes(text)); }
 
   MemoryFileSystem files_;
   FixedClock clock_;

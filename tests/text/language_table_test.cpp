@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/memory_file_system.h"
 #include "tests/text/language_bytes.h"
 
 namespace ondrel::test {
@@ -191,7 +192,7 @@ TEST(LanguageTableTest, HugeLineAndManyLines) {
 }
 
 TEST(LanguageTableTest, FailedLoadKeepsTheEarlierTable) {
-  InMemoryFiles files;
+  MemoryFileSystem files;
   files.Put(u"good.lng", LanguageBytes(u"[S]\r\nKEng=kept\r\n"));
   LanguageTable table;
   ASSERT_TRUE(table.Load(files, u"good.lng"));
@@ -200,7 +201,7 @@ TEST(LanguageTableTest, FailedLoadKeepsTheEarlierTable) {
 }
 
 TEST(LanguageTableTest, MissingFileGivesEmptyTable) {
-  InMemoryFiles files;
+  MemoryFileSystem files;
   LanguageTable table;
   EXPECT_FALSE(table.Load(files, u"missing.lng"));
   EXPECT_EQ(table.Lookup(u"MainWindow", u"SoftwareTitle"), nullptr);

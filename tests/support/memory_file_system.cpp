@@ -1,4 +1,4 @@
-#include "tests/store/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 #include <cstring>
 
@@ -91,24 +91,6 @@ bool MemoryFileSystem::Fails(FailingStep step, const Text& path) {
   ++calls_;
   if (calls_ == failCall_) return true;
   return step != FailingStep::kNone && failing_ == step && EndsWith(path, failingSuffix_);
-}
-
-MemoryFileSystem::Bytes FileBytes(TextView text) {
-  MemoryFileSystem::Bytes bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
-    bytes.push_back(static_cast<unsigned char>(c >> 8));
-  }
-  return bytes;
-}
-
-Text TextOfBytes(const MemoryFileSystem::Bytes& bytes) {
-  Text text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-  }
-  return text;
 }
 
 }  // namespace ondrel::test

@@ -1,12 +1,16 @@
 #pragma once
-// An in-memory FileSystem for tests that can fail any one step of a write
-// on purpose, the way a full disk, a yanked drive or another program
-// holding the file would; or fail the n-th call of any kind, counted.
+// The tests' one in-memory FileSystem: files are byte vectors by path. It
+// can fail any one step of a write on purpose, the way a full disk, a
+// yanked drive or another program holding the file would; or fail the n-th
+// call of any kind, counted. Untold, it fails nothing.
 
 #include <map>
 #include <vector>
 
 #include "organiser/store/file_system.h"
+// What tests put into files and read back: LittleEndianBytes and
+// TextOfLittleEndianBytes.
+#include "organiser/store/utf16_bytes.h"
 
 namespace ondrel::test {
 
@@ -65,10 +69,5 @@ class MemoryFileSystem final : public FileSystem {
   std::size_t calls_ = 0;
   std::size_t failCall_ = 0;
 };
-
-// Little-endian bytes of a text, as the database file holds them.
-MemoryFileSystem::Bytes FileBytes(TextView text);
-// The text of little-endian bytes.
-Text TextOfBytes(const MemoryFileSystem::Bytes& bytes);
 
 }  // namespace ondrel::test
