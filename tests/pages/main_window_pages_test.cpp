@@ -30,7 +30,7 @@ class MainWindowPagesTest : public ::testing::Test {
       all += text.substr(10, text.size() - 10 - 11);  // the blocks between the Database tags
     }
     all += u"</Database>";
-    ASSERT_TRUE(WriteFileBytes(folder_.Native("ondrel.db"), Utf16Bytes(all)));
+    ASSERT_TRUE(WriteFileBytes(folder_.Native("ondrel.db"), LittleEndianBytes(all)));
     ASSERT_TRUE(WriteFileBytes(folder_.Native("ondrel.lng"), TestLanguageBytes()));
     Start();
   }
@@ -72,7 +72,7 @@ class MainWindowPagesTest : public ::testing::Test {
     GetWindowTextW(Control(id), buffer, 256);
     return Text(reinterpret_cast<const char16_t*>(buffer));
   }
-  Text FileText() const { return TextOfUtf16Bytes(ReadFileBytes(folder_.Native("ondrel.db"))); }
+  Text FileText() const { return TextOfLittleEndianBytes(ReadFileBytes(folder_.Native("ondrel.db"))); }
 
   // A Tab key-down on target, through the program's own message loop.
   void PressTab(HWND target) {

@@ -36,23 +36,6 @@ Text DatabaseText(const std::vector<StoredRecord>& records) {
   return text + u"</Database>";
 }
 
-std::vector<unsigned char> Utf16Bytes(const Text& text) {
-  std::vector<unsigned char> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
-    bytes.push_back(static_cast<unsigned char>(c >> 8));
-  }
-  return bytes;
-}
-
-Text TextOfUtf16Bytes(const std::vector<unsigned char>& bytes) {
-  Text text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-  }
-  return text;
-}
-
 std::vector<unsigned char> TestLanguageBytes() {
   const char* const lines[] = {
       "[MainWindow]",
@@ -81,7 +64,7 @@ std::vector<unsigned char> TestLanguageBytes() {
   };
   Text text = u"\xFEFF";
   for (const char* line : lines) text += T(line) + u"\r\n";
-  return Utf16Bytes(text);
+  return LittleEndianBytes(text);
 }
 
 
@@ -237,7 +220,7 @@ LRESULT CALLBACK PageHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
 
 PageHost::PageHost(PageKind kind, const Text& databaseText, int clientWidth, int clientHeight)
     : files_(NewPlatformFileSystem()), clock_(LocalTime{2011, 2, 1, 10, 30}) {
-  WriteFileBytes(DatabasePath(), Utf16Bytes(databaseText));
+  WriteFileBytes(DatabasePath(), LittleEndianBytes(databaseText));
   language_.LoadFromBytes(TestLanguageBytes());
   database_ = std::make_unique<Database>(*files_, clock_);
   database_->Load(folder_.File("ondrel.db"));
@@ -342,7 +325,7 @@ int PageHost::SelectedRow() const {
 
 std::vector<unsigned char> PageHost::DatabaseFileBytes() const { return ReadFileBytes(DatabasePath()); }
 
-Text PageHost::DatabaseFileText() const { return TextOfUtf16Bytes(DatabaseFileBytes()); }
+Text PageHost::DatabaseFileText() const { return TextOfLittleEndianBytes(DatabaseFileBytes()); }
 
 RECT ChildRect(HWND child) {
   RECT rect{};

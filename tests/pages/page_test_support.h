@@ -21,6 +21,7 @@
 #include "organiser/store/database.h"
 #include "organiser/store/file_system.h"
 #include "organiser/store/text.h"
+#include "organiser/store/utf16_bytes.h"
 #include "organiser/text/language_table.h"
 #include "tests/support/started_organiser.h"
 #include "tests/support/temp_folder.h"
@@ -45,8 +46,6 @@ Text DatabaseText(const std::vector<StoredRecord>& records);
 // that say which key they are.
 std::vector<unsigned char> TestLanguageBytes();
 
-std::vector<unsigned char> Utf16Bytes(const Text& text);
-Text TextOfUtf16Bytes(const std::vector<unsigned char>& bytes);
 
 // Answers every message box that the UI thread opens while it lives: the
 // scripted answers in turn (IDYES, IDNO, IDOK), then No or OK. Records

@@ -27,7 +27,7 @@ void Send(HWND control, UINT message, WPARAM wParam, const wchar_t* text) {
 TEST(ProgramPagesTest, ClosingAsksOnTheActivePageOnlyAndEndsWithExitCodeZero) {
   TempFolder folder;
   ASSERT_TRUE(CopyOrganiser(kDistFolder + L"ondrel.exe", kDistFolder, folder.Prefix()));
-  ASSERT_TRUE(WriteFileBytes(folder.Native("ondrel.db"), Utf16Bytes(AllPageCases()[0].FileText())));
+  ASSERT_TRUE(WriteFileBytes(folder.Native("ondrel.db"), LittleEndianBytes(AllPageCases()[0].FileText())));
 
   StartedOrganiser organiser(folder.Native("ondrel.exe"));
   ASSERT_TRUE(organiser.started());
@@ -45,7 +45,7 @@ TEST(ProgramPagesTest, ClosingAsksOnTheActivePageOnlyAndEndsWithExitCodeZero) {
     EXPECT_TRUE(boxes[0].hasYesNo);
     EXPECT_TRUE(boxes[1].hasYesNo);
   }
-  const Text file = TextOfUtf16Bytes(ReadFileBytes(folder.Native("ondrel.db")));
+  const Text file = TextOfLittleEndianBytes(ReadFileBytes(folder.Native("ondrel.db")));
   EXPECT_NE(file.find(u"<NicName>nick kept on close</NicName>"), Text::npos);
   EXPECT_EQ(file.find(u"note edit left behind"), Text::npos);
   EXPECT_NE(file.find(u"<Subject>Shopping</Subject>"), Text::npos);
