@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/pages/page_cases.h"
+#include "tests/support/started_process.h"
 
 namespace ondrel::test {
 namespace {
@@ -17,27 +18,10 @@ const std::wstring kDistFolder = ONDREL_DIST_FOLDER;
 
 class RunningOrganiser {
  public:
-  explicit RunningOrganiser(const std::wstring& exe) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    started_ = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process_) != FALSE;
-  }
-  ~RunningOrganiser() {
-    if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.hProcess, 99);
-      WaitForSingleObject(process_.hProcess, kPatience);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-  RunningOrganiser(const RunningOrganiser&) = delete;
-  RunningOrganiser& operator=(const RunningOrganiser&) = delete;
+  explicit RunningOrganiser(const std::wstring& exe) { process_.Start(exe, nullptr); }
 
-  bool started() const { return started_; }
-  DWORD id() const { return process_.dwProcessId; }
+  bool started() const { return process_.started(); }
+  DWORD id() const { return process_.id(); }
 
   HWND WaitForMainWindow() const {
     for (DWORD waited = 0; waited < kPatience; waited += 50) {
@@ -45,23 +29,17 @@ class RunningOrganiser {
       while ((window = FindWindowExW(nullptr, window, L"Ondrel", nullptr)) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == process_.dwProcessId && IsWindowVisible(window)) return window;
+        if (owner == process_.id() && IsWindowVisible(window)) return window;
       }
       Sleep(50);
     }
     return nullptr;
   }
 
-  DWORD WaitForExit() const {
-    if (WaitForSingleObject(process_.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-  }
+  DWORD WaitForExit() const { return process_.WaitForExit(kPatience); }
 
  private:
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  StartedProcess process_;  // ended with the test
 };
 
 // Sends a message to the organiser and waits for it (a question it opens

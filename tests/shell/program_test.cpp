@@ -13,7 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/started_process.h"
+
 namespace {
+
+using ondrel::test::StartedProcess;
 
 const std::wstring kDistFolder = L"" ONDREL_DIST_DIR_WIDE L"\\";
 constexpr DWORD kPatience = 60000;  // a guard against hanging, never a measure
@@ -63,40 +67,6 @@ bool Contains(const std::vector<unsigned char>& bytes, const std::wstring& text)
   return std::search(bytes.begin(), bytes.end(), probe.begin(), probe.end()) != bytes.end();
 }
 
-struct RunningCopy {
-  PROCESS_INFORMATION process{};
-  bool started = false;
-
-  RunningCopy() = default;
-  RunningCopy(const RunningCopy&) = delete;
-  RunningCopy& operator=(const RunningCopy&) = delete;
-  ~RunningCopy() {
-    if (!started) return;
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, kPatience);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-
-  DWORD WaitForExit() {
-    if (WaitForSingleObject(process.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process.hProcess, &code);
-    return code;
-  }
-  bool IsRunning() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
-};
-
-void Start(RunningCopy& copy, const std::wstring& exe, const std::wstring& currentFolder) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  copy.started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                nullptr, currentFolder.c_str(), &startup, &copy.process) != FALSE;
-}
-
 struct WindowSearch {
   DWORD processId;
   std::vector<HWND> windows;
@@ -121,11 +91,11 @@ std::vector<HWND> OndrelWindows(DWORD processId) {
   return search.windows;
 }
 
-HWND WaitForMainWindow(const RunningCopy& copy) {
+HWND WaitForMainWindow(const StartedProcess& copy) {
   for (DWORD waited = 0; waited < kPatience; waited += 50) {
-    const std::vector<HWND> windows = OndrelWindows(copy.process.dwProcessId);
+    const std::vector<HWND> windows = OndrelWindows(copy.id());
     if (!windows.empty() && IsWindowVisible(windows.front())) return windows.front();
-    if (!copy.IsRunning()) return nullptr;
+    if (!copy.Running()) return nullptr;
     Sleep(50);
   }
   return nullptr;
@@ -159,36 +129,34 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, SecondCopyEndsAtOnceWhileTheFirstRuns) {
-  RunningCopy first;
-  Start(first, exe_, otherFolder_);
-  ASSERT_TRUE(first.started);
+  StartedProcess first;
+  ASSERT_TRUE(first.Start(exe_, otherFolder_.c_str()));
   const HWND window = WaitForMainWindow(first);
   ASSERT_NE(window, nullptr);
 
-  RunningCopy second;
-  Start(second, exe_, otherFolder_);
-  ASSERT_TRUE(second.started);
-  EXPECT_EQ(second.WaitForExit(), 0u);
-  EXPECT_TRUE(first.IsRunning());
+  StartedProcess second;
+  ASSERT_TRUE(second.Start(exe_, otherFolder_.c_str()));
+  EXPECT_EQ(second.WaitForExit(kPatience), 0u);
+  EXPECT_TRUE(first.Running());
   EXPECT_EQ(OndrelWindows(0), std::vector<HWND>{window});
 
   PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(first.WaitForExit(), 0u);
+  EXPECT_EQ(first.WaitForExit(kPatience), 0u);
 
   // With the first copy gone, a new one starts normally.
-  RunningCopy third;
-  Start(third, exe_, otherFolder_);
+  StartedProcess third;
+  third.Start(exe_, otherFolder_.c_str());
   const HWND thirdWindow = WaitForMainWindow(third);
   ASSERT_NE(thirdWindow, nullptr);
   PostMessageW(thirdWindow, WM_CLOSE, 0, 0);
-  EXPECT_EQ(third.WaitForExit(), 0u);
+  EXPECT_EQ(third.WaitForExit(kPatience), 0u);
 }
 
 TEST_F(ProgramTest, FindsItsFilesBesideTheExecutableAndKeepsSavedData) {
   const std::wstring subject = L"Saved in the first run";
   {
-    RunningCopy copy;
-    Start(copy, exe_, otherFolder_);
+    StartedProcess copy;
+    copy.Start(exe_, otherFolder_.c_str());
     const HWND window = WaitForMainWindow(copy);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowText(window), L"Ondrel Organiser");  // from the shipped ondrel.lng
@@ -204,20 +172,20 @@ TEST_F(ProgramTest, FindsItsFilesBesideTheExecutableAndKeepsSavedData) {
     SendMessageW(subjectEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(subject.c_str()));
     SendMessageW(saveButton, BM_CLICK, 0, 0);
     PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(copy.WaitForExit(), 0u);
+    EXPECT_EQ(copy.WaitForExit(kPatience), 0u);
   }
   EXPECT_TRUE(Contains(ReadFile(installFolder_ + L"ondrel.db"), subject));
   EXPECT_EQ(GetFileAttributesW((otherFolder_ + L"ondrel.db").c_str()), INVALID_FILE_ATTRIBUTES);
 
-  RunningCopy next;
-  Start(next, exe_, otherFolder_);
+  StartedProcess next;
+  next.Start(exe_, otherFolder_.c_str());
   const HWND window = WaitForMainWindow(next);
   ASSERT_NE(window, nullptr);
   const HWND noteList = GetDlgItem(window, 113);
   ASSERT_NE(noteList, nullptr);
   EXPECT_EQ(SendMessageW(noteList, LVM_GETITEMCOUNT, 0, 0), 1);
   PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(next.WaitForExit(), 0u);
+  EXPECT_EQ(next.WaitForExit(kPatience), 0u);
 }
 
 }  // namespace

@@ -13,7 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/started_process.h"
+
 namespace {
+
+using ondrel::test::StartedProcess;
 
 const std::wstring kDistFolder = L"" ONDREL_DIST_DIR_WIDE L"\\";
 constexpr DWORD kPatience = 60000;  // a guard against hanging, never a measure
@@ -101,35 +105,19 @@ struct Box {
 class Organiser {
  public:
   explicit Organiser(const std::wstring& folder) {
-    const std::wstring exe = folder + L"ondrel.exe";
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, folder.c_str(), &startup, &process_) != FALSE;
+    process_.Start(folder + L"ondrel.exe", folder.c_str());
   }
-  ~Organiser() {
-    if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.hProcess, 99);
-      WaitForSingleObject(process_.hProcess, kPatience);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-  Organiser(const Organiser&) = delete;
-  Organiser& operator=(const Organiser&) = delete;
 
-  bool started() const { return started_; }
+  bool started() const { return process_.started(); }
 
   // The process's visible top-level window of a class, or null after
   // waiting for it as long as patience allows.
   HWND WaitForWindow(const wchar_t* className, DWORD patience = kPatience) const {
     for (DWORD waited = 0; waited <= patience; waited += 50) {
-      WindowSearch search{process_.dwProcessId, className, nullptr};
+      WindowSearch search{process_.id(), className, nullptr};
       EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
       if (search.found != nullptr) return search.found;
-      if (WaitForSingleObject(process_.hProcess, 0) != WAIT_TIMEOUT) return nullptr;
+      if (!process_.Running()) return nullptr;
       Sleep(50);
     }
     return nullptr;
@@ -153,13 +141,11 @@ class Organiser {
   DWORD Close() {
     PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
     for (DWORD waited = 0; waited < kPatience; waited += 50) {
-      if (WaitForSingleObject(process_.hProcess, 50) == WAIT_OBJECT_0) break;
+      if (WaitForSingleObject(process_.handle(), 50) == WAIT_OBJECT_0) break;
       Box ignored;
       AnswerBox(ignored, 0);
     }
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
+    return process_.WaitForExit(0);
   }
 
   // Selects a row of a list view in the organiser's process.
@@ -168,16 +154,15 @@ class Organiser {
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     void* remote =
-        VirtualAllocEx(process_.hProcess, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
-    WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr);
+        VirtualAllocEx(process_.handle(), nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(process_.handle(), remote, &item, sizeof item, nullptr);
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(remote));
-    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+    VirtualFreeEx(process_.handle(), remote, 0, MEM_RELEASE);
   }
 
  private:
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  StartedProcess process_;  // ended with the test
 };
 
 void SetText(HWND control, const std::wstring& text) {

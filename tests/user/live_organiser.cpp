@@ -134,30 +134,14 @@ void OrganiserFolder::UnblockSaves() const { RemoveDirectoryW(File(L"ondrel.db.t
 
 LiveOrganiser::LiveOrganiser(const OrganiserFolder& folder) : folder_(folder) {}
 
-LiveOrganiser::~LiveOrganiser() {
-  if (!started_) return;
-  if (Running()) {
-    TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, kPatience);
-  }
-  CloseHandle(process_.hThread);
-  CloseHandle(process_.hProcess);
-}
-
 bool LiveOrganiser::Start() {
-  const std::wstring exe = folder_.File(L"ondrel.exe");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  started_ = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                            folder_.path().c_str(), &startup, &process_) != FALSE;
-  if (!started_) return false;
+  if (!process_.Start(folder_.File(L"ondrel.exe"), folder_.path().c_str())) return false;
   for (DWORD waited = 0; waited < kPatience; waited += 20) {
     HWND window = nullptr;
     while ((window = FindWindowExW(nullptr, window, L"Ondrel", nullptr)) != nullptr) {
       DWORD owner = 0;
       GetWindowThreadProcessId(window, &owner);
-      if (owner == process_.dwProcessId && IsWindowVisible(window)) {
+      if (owner == process_.id() && IsWindowVisible(window)) {
         main_ = window;
         Settle();
         return true;
@@ -169,16 +153,9 @@ bool LiveOrganiser::Start() {
   return false;
 }
 
-bool LiveOrganiser::Running() const {
-  return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool LiveOrganiser::Running() const { return process_.Running(); }
 
-DWORD LiveOrganiser::WaitForExit() {
-  if (WaitForSingleObject(process_.hProcess, kPatience) != WAIT_OBJECT_0) return STILL_ACTIVE;
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_.hProcess, &code);
-  return code;
-}
+DWORD LiveOrganiser::WaitForExit() { return process_.WaitForExit(kPatience); }
 
 std::vector<HWND> LiveOrganiser::ChildrenOfClass(const wchar_t* className) const {
   ClassSearch search{className, {}};
@@ -206,7 +183,7 @@ void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
     const HWND foreground = GetForegroundWindow();
     DWORD owner = 0;
     GetWindowThreadProcessId(foreground, &owner);
-    return foreground != nullptr && owner == process_.dwProcessId;
+    return foreground != nullptr && owner == process_.id();
   });
   std::vector<INPUT> copy = inputs;
   SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
@@ -293,12 +270,12 @@ void LiveOrganiser::Paste(const std::wstring& text) {
 HWND LiveOrganiser::Focus() const {
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
-  if (!GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
+  if (!GetGUIThreadInfo(process_.threadId(), &info)) return nullptr;
   return info.hwndFocus;
 }
 
 std::vector<HWND> LiveOrganiser::MessageBoxes() const {
-  BoxSearch search{process_.dwProcessId, {}};
+  BoxSearch search{process_.id(), {}};
   EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
   return search.boxes;
 }
@@ -317,7 +294,7 @@ std::wstring LiveOrganiser::Text(HWND window) const {
 void* LiveOrganiser::Remote(std::size_t bytes) const {
   if (bytes > kRemoteBytes) throw std::runtime_error("remote buffer too small");
   if (remote_ == nullptr) {
-    remote_ = VirtualAllocEx(process_.hProcess, nullptr, kRemoteBytes, MEM_COMMIT | MEM_RESERVE,
+    remote_ = VirtualAllocEx(process_.handle(), nullptr, kRemoteBytes, MEM_COMMIT | MEM_RESERVE,
                              PAGE_READWRITE);
   }
   return remote_;
@@ -344,12 +321,12 @@ std::wstring LiveOrganiser::Cell(HWND list, int row, int column) const {
   item.iSubItem = column;
   item.cchTextMax = kChars;
   item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-  WriteProcessMemory(process_.hProcess, remote, &item, sizeof(item), nullptr);
+  WriteProcessMemory(process_.handle(), remote, &item, sizeof(item), nullptr);
   const int length = static_cast<int>(
       SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote)));
   std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
   if (length > 0) {
-    ReadProcessMemory(process_.hProcess, remote + sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t),
+    ReadProcessMemory(process_.handle(), remote + sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t),
                       nullptr);
   }
   return text;
@@ -359,9 +336,9 @@ RECT LiveOrganiser::RowRect(HWND list, int row) const {
   RECT rect{};
   rect.left = LVIR_LABEL;
   void* remote = Remote(sizeof(rect));
-  WriteProcessMemory(process_.hProcess, remote, &rect, sizeof(rect), nullptr);
+  WriteProcessMemory(process_.handle(), remote, &rect, sizeof(rect), nullptr);
   SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-  ReadProcessMemory(process_.hProcess, remote, &rect, sizeof(rect), nullptr);
+  ReadProcessMemory(process_.handle(), remote, &rect, sizeof(rect), nullptr);
   return rect;
 }
 
@@ -377,7 +354,7 @@ SYSTEMTIME LiveOrganiser::PickerDate(HWND picker) const {
   SYSTEMTIME date{};
   void* remote = Remote(sizeof(date));
   SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote));
-  ReadProcessMemory(process_.hProcess, remote, &date, sizeof(date), nullptr);
+  ReadProcessMemory(process_.handle(), remote, &date, sizeof(date), nullptr);
   return date;
 }
 

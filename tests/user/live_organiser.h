@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/started_process.h"
+
 namespace ondrel::test {
 
 // Where the organiser under test comes from: ONDREL_EXE_UNDER_TEST when set
@@ -40,7 +42,6 @@ class OrganiserFolder {
 class LiveOrganiser {
  public:
   explicit LiveOrganiser(const OrganiserFolder& folder);
-  ~LiveOrganiser();  // ends a copy still running
   LiveOrganiser(const LiveOrganiser&) = delete;
   LiveOrganiser& operator=(const LiveOrganiser&) = delete;
 
@@ -101,8 +102,7 @@ class LiveOrganiser {
   void Send(const std::vector<INPUT>& inputs) const;
 
   const OrganiserFolder& folder_;
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  StartedProcess process_;  // ended with the owner
   HWND main_ = nullptr;
   mutable void* remote_ = nullptr;  // a buffer in the organiser's memory
 };
