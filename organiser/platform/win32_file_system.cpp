@@ -65,13 +65,12 @@ bool IsHeldByAnotherProgram(DWORD error) {
 
 // The system's own sentence for an error code, without its line break.
 Text ReasonOf(DWORD error) {
-  wchar_t* words = nullptr;
+  LocalMemory<wchar_t> words;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(words.Receive()), 0, nullptr);
   Text reason;
-  if (length != 0 && words != nullptr) reason.assign(words, words + length);
-  if (words != nullptr) LocalFree(words);
+  if (length != 0 && words) reason.assign(words.get(), words.get() + length);
   while (!reason.empty() &&
          (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u' ')) {
     reason.pop_back();

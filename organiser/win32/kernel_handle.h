@@ -1,5 +1,5 @@
 #pragma once
-// Owners of the kernel's handles. Most calls answer null when they fail;
+// Owners of the kernel's handles and memory. Most calls answer null when they fail;
 // CreateFile and FindFirstFile answer INVALID_HANDLE_VALUE instead, so
 // their handles have owners of their own.
 
@@ -32,5 +32,16 @@ struct FindHandleTraits {
   static void Close(Handle handle) { FindClose(handle); }
 };
 using FindHandle = UniqueHandle<FindHandleTraits>;
+
+// Memory the system allocated for the caller with LocalAlloc, such as the
+// text of FormatMessage with FORMAT_MESSAGE_ALLOCATE_BUFFER.
+template <typename Element>
+struct LocalMemoryTraits {
+  using Handle = Element*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle memory) { LocalFree(memory); }
+};
+template <typename Element>
+using LocalMemory = UniqueHandle<LocalMemoryTraits<Element>>;
 
 }  // namespace ondrel
