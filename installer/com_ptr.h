@@ -27,7 +27,7 @@ void** ReceiveInterface(ComPtr<Interface>& owner) {
 // UniqueHandle: there is no handle, only the thread's state, and
 // CoUninitialize must run on the thread that initialised, so the guard
 // stays in its scope and cannot be moved. Unused COM servers are unloaded
-// even when the initialisation failed (COM was then already initialised).
+// whether or not the initialisation succeeded.
 class ComApartment {
  public:
   ComApartment() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
