@@ -1,48 +1,33 @@
-// Move-only owners for COM: an interface pointer and the thread's COM
+// COM for the shortcuts: owners of interface pointers, and the thread's COM
 // initialisation.
 #pragma once
 
 #include <objbase.h>
 
-#include <utility>
+#include "organiser/win32/unique_handle.h"
 
 namespace ondrel::installer {
 
 template <typename Interface>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) {
-      Release();
-      pointer_ = std::exchange(other.pointer_, nullptr);
-    }
-    return *this;
-  }
-  ~ComPtr() { Release(); }
-
-  explicit operator bool() const { return pointer_ != nullptr; }
-  Interface* operator->() const { return pointer_; }
-  Interface* get() const { return pointer_; }
-
-  // Receives a new interface pointer; releases the one held before.
-  void** Receive() {
-    Release();
-    return reinterpret_cast<void**>(&pointer_);
-  }
-
- private:
-  void Release() {
-    if (pointer_) std::exchange(pointer_, nullptr)->Release();
-  }
-
-  Interface* pointer_ = nullptr;
+struct ComInterfaceTraits {
+  using Handle = Interface*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle pointer) { pointer->Release(); }
 };
+template <typename Interface>
+using ComPtr = UniqueHandle<ComInterfaceTraits<Interface>>;
 
-// COM initialised for the current thread for the owner's lifetime.
+// Where CoCreateInstance and QueryInterface write the new interface pointer.
+template <typename Interface>
+void** ReceiveInterface(ComPtr<Interface>& owner) {
+  return reinterpret_cast<void**>(owner.Receive());
+}
+
+// COM initialised for the current thread for the guard's lifetime. Not a
+// UniqueHandle: there is no handle, only the thread's state, and
+// CoUninitialize must run on the thread that initialised, so the guard
+// stays in its scope and cannot be moved. Unused COM servers are unloaded
+// whether or not the initialisation succeeded.
 class ComApartment {
  public:
   ComApartment() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}

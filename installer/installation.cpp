@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "install_plan.h"
+#include "organiser/win32/kernel_handle.h"
 #include "shortcuts.h"
 #include "system_folders.h"
 #include "system_paths.h"
@@ -15,12 +16,11 @@ namespace {
 
 // The system's own words for an error code, without the closing line end.
 std::string ErrorText(DWORD error) {
-  char* buffer = nullptr;
+  LocalMemory<char> buffer;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = length > 0 && buffer ? std::string(buffer, length) : std::string();
-  LocalFree(buffer);
+      nullptr, error, 0, reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
+  std::string text = length > 0 && buffer ? std::string(buffer.get(), length) : std::string();
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
     text.pop_back();
   }

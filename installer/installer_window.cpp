@@ -2,15 +2,11 @@
 
 #include "installation.h"
 #include "licence_text.h"
+#include "organiser/win32/fonts.h"
 #include "window_geometry.h"
 
 namespace ondrel::installer {
 namespace {
-
-HFONT CreateInstallerFont(int height, const char* face) {
-  return CreateFontA(height, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face);
-}
 
 struct ControlDefinition {
   const char* className;
@@ -82,8 +78,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 }  // namespace
 
 InstallerFonts CreateInstallerFonts() {
-  return {GdiFont(CreateInstallerFont(13, "MS Sans Serif")),
-          GdiFont(CreateInstallerFont(15, "Courier"))};
+  return {MakeFont(13, "MS Sans Serif"), MakeFont(15, "Courier")};
 }
 
 bool RegisterInstallerClass(HINSTANCE instance) {
@@ -138,10 +133,9 @@ void CentreWindow(HWND window, int clientWidth, int clientHeight) {
                           {measured.right - measured.left, measured.bottom - measured.top});
 
   Point origin{0, 0};
-  if (const HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
-    origin =
-        CentredOrigin({GetDeviceCaps(display, HORZRES), GetDeviceCaps(display, VERTRES)}, size);
-    DeleteDC(display);
+  if (const CreatedDc display{CreateDCA("DISPLAY", nullptr, nullptr, nullptr)}) {
+    origin = CentredOrigin(
+        {GetDeviceCaps(display.get(), HORZRES), GetDeviceCaps(display.get(), VERTRES)}, size);
   }
   SetWindowPos(window, HWND_TOP, origin.x, origin.y, size.width, size.height, SWP_SHOWWINDOW);
 }

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "gdi_font.h"
+#include "organiser/win32/gdi_owners.h"
 
 namespace ondrel::installer {
 
@@ -16,6 +16,17 @@ inline constexpr int kLicenceBoxId = 102;
 
 inline constexpr int kClientWidth = 600;
 inline constexpr int kClientHeight = 400;
+
+// The installer's two fonts: "MS Sans Serif" 13 for the buttons, "Courier"
+// 15 for the licence. They must outlive the controls that use them.
+struct InstallerFonts {
+  Font buttons;
+  Font licence;
+};
+
+// Creates both fonts; a font that cannot be made stays empty and the
+// controls keep the system font.
+InstallerFonts CreateInstallerFonts();
 
 // Registers the window class; false when that fails.
 bool RegisterInstallerClass(HINSTANCE instance);

@@ -1,15 +1,18 @@
 #include "licence_text.h"
 
 #include <cstdio>
-#include <memory>
+
+#include "organiser/win32/unique_handle.h"
 
 namespace ondrel::installer {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+struct StdioFileTraits {
+  using Handle = std::FILE*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle file) { std::fclose(file); }
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = UniqueHandle<StdioFileTraits>;
 
 }  // namespace
 

@@ -36,13 +36,14 @@ SavedShortcuts CreateShortcuts(const std::string& installationFolder, const std:
                                const std::optional<std::string>& desktopPath) {
   SavedShortcuts saved;
   const ComApartment apartment;  // declared first: outlives the interfaces below
-  ComPtr<IShellLinkA> link;
+  ComPtr<IShellLinkA> shellLink;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              link.Receive()))) {
+                              ReceiveInterface(shellLink)))) {
     return saved;
   }
+  IShellLinkA* const link = shellLink.get();
   ComPtr<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive()))) return saved;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, ReceiveInterface(file)))) return saved;
   // SetPath answers S_FALSE for a target not found yet: only a failure stops.
   if (FAILED(link->SetPath(target.c_str())) ||
       FAILED(link->SetWorkingDirectory(installationFolder.c_str())) ||

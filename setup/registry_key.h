@@ -1,4 +1,5 @@
-// Move-only owner of an open registry key.
+// Registry keys: their owner, and the reads and writes the setup programs
+// make in them.
 #pragma once
 
 #include <windows.h>
@@ -7,23 +8,22 @@
 #include <string>
 #include <utility>
 
+#include "organiser/win32/unique_handle.h"
+
 namespace ondrel::setup {
 
+// A key from RegOpenKeyEx or RegCreateKeyEx, null when there is none.
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle key) { RegCloseKey(key); }
+};
+
+// An open registry key, closed when the owner goes; moves, never copies.
 class RegistryKey {
  public:
   RegistryKey() = default;
   explicit RegistryKey(HKEY key) : key_(key) {}
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-      Close();
-      key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-  }
-  ~RegistryKey() { Close(); }
 
   // Opens parent\path with the given access; an empty owner when it fails.
   static RegistryKey Open(HKEY parent, const char* path, REGSAM access) {
@@ -32,8 +32,8 @@ class RegistryKey {
     return RegistryKey(key);
   }
 
-  explicit operator bool() const { return key_ != nullptr; }
-  HKEY get() const { return key_; }
+  explicit operator bool() const { return static_cast<bool>(key_); }
+  HKEY get() const { return key_.get(); }
 
   // A string value of at most maxBytes bytes, cut at its first terminator,
   // with its type (REG_SZ or REG_EXPAND_SZ; not expanded here). Nothing when the
@@ -47,8 +47,8 @@ class RegistryKey {
     std::string data(maxBytes, '\0');
     DWORD type = 0;
     DWORD size = maxBytes;
-    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-        ERROR_SUCCESS) {
+    if (RegQueryValueExA(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
       return std::nullopt;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
@@ -70,7 +70,7 @@ class RegistryKey {
   // ERROR_SUCCESS when it was stored.
   LONG WriteString(const char* name, const std::string& value) const {
     if (!key_) return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    return RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1));
   }
 
@@ -84,11 +84,7 @@ class RegistryKey {
   }
 
  private:
-  void Close() {
-    if (key_) RegCloseKey(std::exchange(key_, nullptr));
-  }
-
-  HKEY key_ = nullptr;
+  UniqueHandle<RegistryKeyTraits> key_;
 };
 
 }  // namespace ondrel::setup

@@ -4,27 +4,19 @@
 #include <shlobj.h>
 
 #include "ansi_path.h"
+#include "organiser/win32/unique_handle.h"
 
 namespace ondrel::setup {
 namespace {
 
-// Owns a shell item identifier list; the shell allocates them with the task
+// A shell item identifier list; the shell allocates them with the task
 // allocator.
-class ItemIdList {
- public:
-  ItemIdList() = default;
-  ItemIdList(const ItemIdList&) = delete;
-  ItemIdList& operator=(const ItemIdList&) = delete;
-  ~ItemIdList() { CoTaskMemFree(list_); }
-
-  bool Load(int folderId) {
-    return SUCCEEDED(SHGetSpecialFolderLocation(nullptr, folderId, &list_)) && list_;
-  }
-  LPITEMIDLIST get() const { return list_; }
-
- private:
-  LPITEMIDLIST list_ = nullptr;
+struct ItemIdListTraits {
+  using Handle = LPITEMIDLIST;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle list) { CoTaskMemFree(list); }
 };
+using ItemIdList = UniqueHandle<ItemIdListTraits>;
 
 }  // namespace
 
@@ -38,7 +30,9 @@ std::optional<std::string> ModulePath() {
 
 std::optional<std::string> SpecialFolderPath(int folderId) {
   ItemIdList list;
-  if (!list.Load(folderId)) return std::nullopt;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, list.Receive())) || !list) {
+    return std::nullopt;
+  }
   char path[MAX_PATH] = {};
   if (!SHGetPathFromIDListA(list.get(), path)) return std::nullopt;
   return std::string(path);

@@ -4,9 +4,9 @@
 
 #include <cstring>
 #include <optional>
-#include <utility>
 
 #include "ansi_path.h"
+#include "organiser/win32/kernel_handle.h"
 
 namespace ondrel::uninstall {
 
@@ -17,34 +17,6 @@ using setup::WithoutTrailingBackslash;
 
 namespace {
 
-// Move-only owner of a directory enumeration.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  FindHandle(FindHandle&& other) noexcept
-      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FindHandle& operator=(FindHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-    }
-    return *this;
-  }
-  ~FindHandle() { Close(); }
-
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(std::exchange(handle_, INVALID_HANDLE_VALUE));
-  }
-
-  HANDLE handle_;
-};
-
 bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
@@ -52,14 +24,13 @@ bool IsDotEntry(const char* name) {
 // The path the system resolves path to, without following a link at its end
 // where the system can. Nothing when it cannot be opened or told.
 std::optional<std::string> FinalPath(const std::string& path) {
-  const HANDLE opened = CreateFileA(
+  const FileHandle opened(CreateFileA(
       path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!opened) return std::nullopt;
   char finalPath[1024] = {};
-  const DWORD length = GetFinalPathNameByHandleA(opened, finalPath, sizeof finalPath,
+  const DWORD length = GetFinalPathNameByHandleA(opened.get(), finalPath, sizeof finalPath,
                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  CloseHandle(opened);
   if (length == 0 || length >= sizeof finalPath) return std::nullopt;
   return std::string(finalPath, length);
 }

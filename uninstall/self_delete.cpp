@@ -4,40 +4,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <utility>
-
 #include "ansi_path.h"
+#include "organiser/win32/kernel_handle.h"
 #include "self_delete_command.h"
 #include "system_paths.h"
 
 namespace ondrel::uninstall {
 namespace {
-
-// Move-only owner of a kernel object handle.
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  KernelHandle(KernelHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  KernelHandle& operator=(KernelHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  ~KernelHandle() { Close(); }
-
-  HANDLE get() const { return handle_; }
-
- private:
-  void Close() {
-    if (handle_) CloseHandle(std::exchange(handle_, nullptr));
-  }
-
-  HANDLE handle_;
-};
 
 // The short (8.3) form of a path, so that it needs no quotes where the system
 // has short names. Nothing when it cannot be had within MAX_PATH.

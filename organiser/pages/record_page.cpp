@@ -6,6 +6,7 @@
 #include "organiser/store/database.h"
 #include "organiser/store/document.h"
 #include "organiser/text/language_table.h"
+#include "organiser/win32/fonts.h"
 #include "organiser/win32/wide_text.h"
 
 namespace ondrel {
@@ -74,7 +75,7 @@ void RecordPage::CreateControls() {
   }
   SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
 
-  if (!font_) font_ = CreatePageFont();
+  if (!font_) font_ = MakeOrganiserFont();
   for (HWND control : controls_) {
     // The list view keeps the platform's font.
     if (control != listView_) {

@@ -13,7 +13,7 @@
 #include "organiser/pages/page.h"
 #include "organiser/store/ptr_array.h"
 #include "organiser/store/text.h"
-#include "organiser/win32/page_font.h"
+#include "organiser/win32/gdi_owners.h"
 
 namespace ondrel {
 
@@ -110,7 +110,7 @@ class RecordPage : public Page {
   const PageDescription& description_;
   const LanguageTable& language_;
   std::vector<HWND> controls_;  // child controls, destroyed by the main window
-  FontHandle font_;
+  Font font_;
 };
 
 }  // namespace ondrel

@@ -12,42 +12,18 @@
 #include "organiser/platform/platform.h"
 #include "organiser/platform/posix_path.h"
 #include "organiser/store/file_system.h"
+#include "organiser/win32/unique_handle.h"
 
 namespace ondrel {
 namespace {
 
-// Owns one file descriptor; closes it when destroyed.
-class FileDescriptor {
- public:
-  FileDescriptor() = default;
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { Reset(); }
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and says whether closing succeeded.
-  bool Close() {
-    int fd = std::exchange(fd_, -1);
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  int fd_ = -1;
+// A descriptor from open(2), closed by its owner; -1 when there is none.
+struct FileDescriptorTraits {
+  using Handle = int;
+  static Handle Invalid() { return -1; }
+  static void Close(Handle fd) { ::close(fd); }
 };
+using FileDescriptor = UniqueHandle<FileDescriptorTraits>;
 
 class PosixWritableFile final : public WritableFile {
  public:
@@ -70,7 +46,11 @@ class PosixWritableFile final : public WritableFile {
 
   bool Flush() override { return ::fsync(fd_.get()) == 0; }
 
-  bool Close() override { return fd_.Close(); }
+  // A close that fails can lose what was written: the caller hears of it.
+  bool Close() override {
+    const int fd = fd_.Release();
+    return fd < 0 || ::close(fd) == 0;
+  }
 
  private:
   FileDescriptor fd_;
@@ -102,7 +82,7 @@ ReadResult Failed(int error) {
 // size as reported now. On failure, error receives errno's reason.
 FileDescriptor OpenRegularFile(const Text& path, std::size_t& size, int& error) {
   FileDescriptor fd(::open(Utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) {
+  if (!fd) {
     error = errno;
     return fd;
   }
@@ -124,7 +104,7 @@ ReadResult ReadWholeFile(const Text& path, Target& target) {
   std::size_t size = 0;
   int error = 0;
   FileDescriptor fd = OpenRegularFile(path, size, error);
-  if (!fd.valid()) {
+  if (!fd) {
     if (error == ENOENT || error == ENOTDIR) return ReadResult{ReadResult::Status::kNoFile, Text()};
     return Failed(error);
   }
@@ -145,7 +125,7 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {
     FileDescriptor fd(
         ::open(Utf8Path(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.valid()) return nullptr;
+    if (!fd) return nullptr;
     return std::make_unique<PosixWritableFile>(std::move(fd));
   }
 
@@ -155,7 +135,7 @@ class PosixFileSystem final : public FileSystem {
     // The rename itself must reach the disk too, or a power cut could bring
     // back the old name.
     FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.valid()) ::fsync(folder.get());
+    if (folder) ::fsync(folder.get());
     return true;
   }
 

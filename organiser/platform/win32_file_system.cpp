@@ -9,6 +9,7 @@
 #include "organiser/platform/platform.h"
 #include "organiser/platform/win32_path.h"
 #include "organiser/store/file_system.h"
+#include "organiser/win32/kernel_handle.h"
 
 namespace ondrel {
 namespace {
@@ -17,41 +18,6 @@ namespace {
 // file (a virus scanner, an indexer) is tried again.
 constexpr int kReplaceAttempts = 5;
 constexpr DWORD kReplacePauseMs = 50;
-
-// Owns one file handle; closes it when destroyed.
-class FileHandle {
- public:
-  FileHandle() = default;
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Reset(); }
-  FileHandle(FileHandle&& other) noexcept
-      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-    }
-    return *this;
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  // Closes now and says whether closing succeeded.
-  bool Close() {
-    HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return true;
-    return CloseHandle(handle) != 0;
-  }
-
- private:
-  void Reset() {
-    if (valid()) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
 
 class Win32WritableFile final : public WritableFile {
  public:
@@ -73,7 +39,11 @@ class Win32WritableFile final : public WritableFile {
 
   bool Flush() override { return FlushFileBuffers(handle_.get()) != 0; }
 
-  bool Close() override { return handle_.Close(); }
+  // A close that fails can lose what was written: the caller hears of it.
+  bool Close() override {
+    const HANDLE handle = handle_.Release();
+    return handle == INVALID_HANDLE_VALUE || CloseHandle(handle) != 0;
+  }
 
  private:
   FileHandle handle_;
@@ -95,13 +65,12 @@ bool IsHeldByAnotherProgram(DWORD error) {
 
 // The system's own sentence for an error code, without its line break.
 Text ReasonOf(DWORD error) {
-  wchar_t* words = nullptr;
+  LocalMemory<wchar_t> words;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(words.Receive()), 0, nullptr);
   Text reason;
-  if (length != 0 && words != nullptr) reason.assign(words, words + length);
-  if (words != nullptr) LocalFree(words);
+  if (length != 0 && words) reason.assign(words.get(), words.get() + length);
   while (!reason.empty() &&
          (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u' ')) {
     reason.pop_back();
@@ -135,7 +104,7 @@ void TryReadWholeFile(const std::wstring& path, Target& target, DWORD& error) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
+  if (!file) {
     error = GetLastError();
     return;
   }
@@ -186,7 +155,7 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {
     FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return nullptr;
+    if (!file) return nullptr;
     return std::make_unique<Win32WritableFile>(std::move(file));
   }
 

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "organiser/text/language_table.h"
+#include "organiser/win32/fonts.h"
+#include "organiser/win32/object_selection.h"
 #include "organiser/win32/wide_text.h"
 
 namespace ondrel {
@@ -40,11 +42,7 @@ void TabStrip::Create(HWND mainWindow) {
   tab2_ = CreateChild(mainWindow, 0, L"Button", Caption(2), kTabButtonStyle, kFirstTabId + 1);
   tab3_ = CreateChild(mainWindow, 0, L"Button", Caption(3), kTabButtonStyle, kFirstTabId + 2);
 
-  if (!font_) {
-    font_.Reset(CreateFontW(13, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
-                            L"MS Sans Serif"));
-  }
+  if (!font_) font_ = MakeOrganiserFont();
   for (HWND window : {band_, tab1_, tab2_, tab3_}) {
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
@@ -62,7 +60,7 @@ void TabStrip::Layout(HWND mainWindow) const {
   // buttons come out a little wider than their captions need.
   int widest = 0;
   {
-    WindowDc dc(mainWindow);
+    const WindowDc dc = WholeWindowDc(mainWindow);
     for (int page = 1; page <= 3; ++page) {
       const char16_t* caption = Caption(page);
       SIZE extent{};

@@ -1,77 +1,43 @@
 #pragma once
-// Move-only owners for the GDI objects and device contexts the shell uses,
-// and a guard that restores what a drawing selected into a device context.
+// Owners of GDI objects and device contexts.
 
 #include <windows.h>
 
-#include <utility>
+#include "organiser/win32/unique_handle.h"
 
 namespace ondrel {
 
-// Owns one font, brush or pen; deletes it when destroyed or replaced.
-template <typename Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-    return *this;
-  }
-
-  // Deletes the object held so far, then holds handle.
-  void Reset(Handle handle = nullptr) {
-    if (handle_ != nullptr) DeleteObject(handle_);
-    handle_ = handle;
-  }
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  Handle handle_ = nullptr;
+// A font, brush or pen, deleted with DeleteObject.
+template <typename ObjectHandle>
+struct GdiObjectTraits {
+  using Handle = ObjectHandle;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { DeleteObject(handle); }
 };
+using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
+using Brush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using Pen = UniqueHandle<GdiObjectTraits<HPEN>>;
 
-using Font = GdiObject<HFONT>;
-using Brush = GdiObject<HBRUSH>;
-using Pen = GdiObject<HPEN>;
-
-// Selects an object into a device context and puts the previous one back
-// when it goes out of scope. The object must outlive the selection.
-class ObjectSelection {
- public:
-  ObjectSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~ObjectSelection() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  ObjectSelection(const ObjectSelection&) = delete;
-  ObjectSelection& operator=(const ObjectSelection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
+// A device context made with CreateDC, deleted with DeleteDC.
+struct CreatedDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { DeleteDC(handle); }
 };
+using CreatedDc = UniqueHandle<CreatedDcTraits>;
 
-// The whole-window device context of a window, released when destroyed.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-  ~WindowDc() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
+// A device context borrowed from a window: it goes back to that window.
+struct WindowDcTraits {
+  using Handle = HDC;
+  HWND window = nullptr;  // not owned
+  static Handle Invalid() { return nullptr; }
+  void Close(Handle handle) const { ReleaseDC(window, handle); }
 };
+using WindowDc = UniqueHandle<WindowDcTraits>;
+
+// The device context of the whole window, frame included.
+inline WindowDc WholeWindowDc(HWND window) {
+  return WindowDc(GetWindowDC(window), WindowDcTraits{window});
+}
 
 }  // namespace ondrel

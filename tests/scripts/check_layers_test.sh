@@ -21,6 +21,8 @@ cases=(
   'organiser/platform/a.cpp|#include <windows.h>|0'
   'organiser/text/a.cpp|#include "organiser/win32/wide_text.h"|1'
   'organiser/win32/a.h|#include "organiser/pages/page.h"|1'
+  'organiser/platform/a.cpp|#include "organiser/win32/kernel_handle.h"|0'
+  'organiser/win32/a.h|#include "organiser/platform/platform.h"|1'
   'organiser/shell/a.cpp|#include "organiser/pages/pages.h"|0'
   'organiser/shell/a.cpp|#include "organiser/platform/platform.h"|0'
   'installer/a.cpp|#include "uninstall/folder_tree.h"|1'

@@ -42,29 +42,33 @@ StartedOrganiser::StartedOrganiser(const std::wstring& exe, const std::wstring& 
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   std::wstring commandLine = L"\"" + exe + L"\"";
-  started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
-                            &process_) != FALSE;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                      &started)) {
+    return;
+  }
+  process_.Reset(started.hProcess);
+  thread_.Reset(started.hThread);
+  id_ = started.dwProcessId;
+  threadId_ = started.dwThreadId;
 }
 
 StartedOrganiser::~StartedOrganiser() {
-  if (!started_) return;
   if (Running()) {
-    TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, kOrganiserPatience);
+    TerminateProcess(process_.get(), 99);
+    WaitForSingleObject(process_.get(), kOrganiserPatience);
   }
-  CloseHandle(process_.hThread);
-  CloseHandle(process_.hProcess);
 }
 
 bool StartedOrganiser::Running() const {
-  return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 HWND StartedOrganiser::WaitForWindow(const wchar_t* className, DWORD patience) const {
-  if (!started_) return nullptr;
+  if (!process_) return nullptr;
   for (DWORD waited = 0;; waited += 20) {
-    for (HWND window : TopLevelWindows(className, process_.dwProcessId)) {
+    for (HWND window : TopLevelWindows(className, id_)) {
       if (IsWindowVisible(window)) return window;
     }
     if (!Running() || waited >= patience) return nullptr;
@@ -73,11 +77,11 @@ HWND StartedOrganiser::WaitForWindow(const wchar_t* className, DWORD patience) c
 }
 
 DWORD StartedOrganiser::WaitForExit(DWORD patience) const {
-  if (!started_ || WaitForSingleObject(process_.hProcess, patience) != WAIT_OBJECT_0) {
+  if (!process_ || WaitForSingleObject(process_.get(), patience) != WAIT_OBJECT_0) {
     return STILL_ACTIVE;
   }
   DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_.hProcess, &code);
+  GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 

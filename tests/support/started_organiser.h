@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "organiser/win32/kernel_handle.h"
+
 namespace ondrel::test {
 
 // A guard against hanging, never a measure.
@@ -32,10 +34,10 @@ class StartedOrganiser {
   StartedOrganiser(const StartedOrganiser&) = delete;
   StartedOrganiser& operator=(const StartedOrganiser&) = delete;
 
-  bool started() const { return started_; }
-  DWORD id() const { return process_.dwProcessId; }
-  DWORD threadId() const { return process_.dwThreadId; }
-  HANDLE process() const { return process_.hProcess; }
+  bool started() const { return static_cast<bool>(process_); }
+  DWORD id() const { return id_; }
+  DWORD threadId() const { return threadId_; }
+  HANDLE process() const { return process_.get(); }
   bool Running() const;
   // The process's visible top-level window of className, or null when the
   // process ended or patience ran out first.
@@ -48,8 +50,10 @@ class StartedOrganiser {
   DWORD WaitForExit(DWORD patience = kOrganiserPatience) const;
 
  private:
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  KernelHandle process_;
+  KernelHandle thread_;
+  DWORD id_ = 0;
+  DWORD threadId_ = 0;
 };
 
 // A whole file's bytes; empty when it cannot be read. Opened with every
