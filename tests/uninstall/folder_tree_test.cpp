@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 namespace ondrel::test {
 using namespace ondrel::uninstall;
 namespace {
@@ -26,22 +28,18 @@ void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
 class FolderTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH] = {};
-    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-    base_ = std::string(temp) + "ondrel-tree-" + std::to_string(GetCurrentProcessId()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ASSERT_TRUE(CreateDirectoryA(base_.c_str(), nullptr));
     root_ = base_ + "\\ondrel";
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr));
   }
   void TearDown() override {
-    // Make anything the test left read-only deletable again, then clear up.
+    // Make anything the test left read-only deletable again, so that the
+    // temporary folder can go.
     SetFileAttributesA((root_ + "\\locked\\readonly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFolderTree(base_);
-    RemoveDirectoryA(base_.c_str());
   }
 
-  std::string base_;
+  TempFolder temp_;
+  // The uninstaller works in ANSI paths; the temporary folder's is plain ASCII.
+  const std::string base_ = temp_.path().string();
   std::string root_;
 };
 
