@@ -17,4 +17,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Static runtime: the shipped .exe files need no DLL beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Test programs run under Wine through a launcher that starts a program
+# again when Wine failed to start it (see the script).
+get_filename_component(ONDREL_WINE_LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-launch.sh ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${ONDREL_WINE_LAUNCHER})

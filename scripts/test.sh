@@ -71,6 +71,10 @@ echo "== native tests"
 run_ctest build/native "$logs/native-ctest.log" -j "$jobs" || status=1
 
 echo "== Windows tests under Wine ($ondrel_wine_bits-bit)"
+# The launcher of the Windows tests notes here each time Wine failed to
+# start a test program and the program was started again.
+export ONDREL_WINE_RESTART_LOG="$logs/wine-restarts.log"
+rm -f "$ONDREL_WINE_RESTART_LOG"
 ondrel_wine_start
 # One process holds Wine's desktop for the whole run, so that no test's
 # first window starts a desktop process holding that test's output pipe.
@@ -87,6 +91,11 @@ for log in "$logs/native-ctest.log" "$logs/win-ctest.log"; do
   if [ -z "${t:-}" ]; then echo "no test summary in $log" >&2; status=1; failed=$((failed + 1)); continue; fi
   failed=$((failed + f)); passed=$((passed + t - f))
 done
+if [ -s "$ONDREL_WINE_RESTART_LOG" ]; then
+  echo
+  echo "Wine failed to start a test program $(grep -c '^[0-9]' "$ONDREL_WINE_RESTART_LOG") time(s); each was started again:"
+  cat "$ONDREL_WINE_RESTART_LOG"
+fi
 echo
 echo "$passed passed, $failed failed"
 exit $status
