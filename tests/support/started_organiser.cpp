@@ -1,6 +1,7 @@
 #include "tests/support/started_organiser.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace ondrel::test {
 namespace {
@@ -46,6 +47,7 @@ StartedOrganiser::StartedOrganiser(const std::wstring& exe, const std::wstring& 
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
                       &started)) {
+    startError_ = GetLastError();
     return;
   }
   process_.Reset(started.hProcess);
@@ -83,6 +85,16 @@ DWORD StartedOrganiser::WaitForExit(DWORD patience) const {
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(process_.get(), &code);
   return code;
+}
+
+std::string StartedOrganiser::State() const {
+  if (!process_) return "not started: error " + std::to_string(startError_);
+  if (Running()) return "still running";
+  DWORD code = 0;
+  GetExitCodeProcess(process_.get(), &code);
+  char hex[16];
+  snprintf(hex, sizeof(hex), "0x%08lX", static_cast<unsigned long>(code));
+  return std::string("ended with exit code ") + hex;
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {

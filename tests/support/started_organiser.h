@@ -48,12 +48,17 @@ class StartedOrganiser {
   }
   // The exit code, or STILL_ACTIVE when it did not end within patience.
   DWORD WaitForExit(DWORD patience = kOrganiserPatience) const;
+  // Where the copy stands, for a failure message when no window came: the
+  // error of a start that failed, the exit code of a copy that ended, or
+  // that it still runs.
+  std::string State() const;
 
  private:
   KernelHandle process_;
   KernelHandle thread_;
   DWORD id_ = 0;
   DWORD threadId_ = 0;
+  DWORD startError_ = ERROR_SUCCESS;
 };
 
 // A whole file's bytes; empty when it cannot be read. Opened with every

@@ -67,8 +67,12 @@ LiveOrganiser::~LiveOrganiser() = default;
 
 bool LiveOrganiser::Start() {
   copy_ = std::make_unique<StartedOrganiser>(folder_.File(L"ondrel.exe"), folder_.path());
+  const ULONGLONG began = GetTickCount64();
   main_ = copy_->WaitForMainWindow(kPatience);
-  if (main_ == nullptr) return false;
+  if (main_ == nullptr) {
+    startFailure_ = copy_->State() + " after " + std::to_string(GetTickCount64() - began) + " ms";
+    return false;
+  }
   Settle();
   return true;
 }

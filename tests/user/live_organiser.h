@@ -48,8 +48,10 @@ class LiveOrganiser {
   LiveOrganiser(const LiveOrganiser&) = delete;
   LiveOrganiser& operator=(const LiveOrganiser&) = delete;
 
-  // False when the program did not show its window.
+  // False when the program did not show its window; StartFailure then
+  // says what became of it and how long it was waited for.
   bool Start();
+  const std::string& StartFailure() const { return startFailure_; }
   bool Running() const;
   // The exit code, or STILL_ACTIVE when it did not end within a while.
   DWORD WaitForExit();
@@ -107,6 +109,7 @@ class LiveOrganiser {
   const OrganiserFolder& folder_;
   std::unique_ptr<StartedOrganiser> copy_;  // null until Start
   HWND main_ = nullptr;
+  std::string startFailure_;
   mutable void* remote_ = nullptr;  // a buffer in the organiser's memory
 };
 

@@ -416,7 +416,7 @@ class Runner {
     RandomUserResult result;
     if (!Start()) {
       result.failedAt = 0;
-      result.failure = "the organiser did not start";
+      result.failure = "the organiser did not start: " + app_->StartFailure();
       return result;
     }
     for (std::size_t i = 0; i < actions.size(); ++i) {
@@ -564,7 +564,7 @@ class Runner {
         failure = CheckFile();
         if (!failure.empty()) return failure;
         model_.Reload(model_.file());
-        if (!Start()) return "the organiser did not start again";
+        if (!Start()) return "the organiser did not start again: " + app_->StartFailure();
         return "";
       }
     }

@@ -39,7 +39,7 @@ class RealInputTest : public ::testing::Test {
   void StartWith(const std::wstring& database) {
     folder_ = std::make_unique<OrganiserFolder>(database);
     app_ = std::make_unique<LiveOrganiser>(*folder_);
-    ASSERT_TRUE(app_->Start());
+    ASSERT_TRUE(app_->Start()) << app_->StartFailure();
   }
   HWND Item(int id) const { return app_->Item(id); }
   // Expects exactly one message box, checks whether it asks (Yes/No) or
