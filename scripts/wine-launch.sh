@@ -20,16 +20,18 @@ trap 'rm -rf "$work"' EXIT
 for start in 1 2 3; do
   # Both streams pass through as they come (a test that hangs still shows
   # what it printed) and are kept to tell a failed start from a failed test.
+  began=$(date +%s%N)
   { { wine "$@" 2>&1 1>&3 3>&-; echo $? >"$work/status"; } | tee "$work/errors" >&2; } 3>&1 |
     tee "$work/output"
   result=$(cat "$work/status")
+  took=$((($(date +%s%N) - began) / 1000000))
   if [ "$result" -eq 0 ] || [ -s "$work/output" ] || [ "$start" -eq 3 ]; then
     exit "$result"
   fi
   if [ -n "${ONDREL_WINE_RESTART_LOG:-}" ]; then
     {
-      printf '%s: start %d of %s exited with %d, printing nothing' \
-        "$(date -u +%H:%M:%S)" "$start" "$*" "$result"
+      printf '%s: start %d of %s exited with %d after %d ms, printing nothing' \
+        "$(date -u +%H:%M:%S)" "$start" "$*" "$result" "$took"
       if [ -s "$work/errors" ]; then printf '; its errors:\n'; sed 's/^/  /' "$work/errors"; else echo; fi
     } >>"$ONDREL_WINE_RESTART_LOG"
   fi
