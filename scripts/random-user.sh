@@ -23,6 +23,13 @@ exe="$ondrel_win_build/tests/user/random_user_test.exe"
 ondrel_wine_start
 trap ondrel_wine_stop EXIT
 wine "$ondrel_win_build/tests/support/wine_keepalive.exe" </dev/null >/dev/null 2>&1 &
+# The output goes to a file, shown as it grows, not to a pipe: the
+# wineserver can keep a program's output pipe open after the program ended,
+# and a reader of that pipe would then wait for ever.
+output=$(mktemp)
+trap 'rm -f "$output"; ondrel_wine_stop' EXIT
 ONDREL_RANDOM_SEEDS="$first $seeds" ONDREL_RANDOM_ACTIONS="$actions" \
-  wine "$exe" </dev/null 2>&1 | tr -d '\r'
-exit "${PIPESTATUS[0]}"
+  wine "$exe" </dev/null >"$output" 2>&1 &
+user=$!
+tail -f --pid="$user" "$output" | tr -d '\r'
+wait "$user"

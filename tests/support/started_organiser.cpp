@@ -44,11 +44,20 @@ StartedOrganiser::StartedOrganiser(const std::wstring& exe, const std::wstring& 
   startup.cb = sizeof(startup);
   std::wstring commandLine = L"\"" + exe + L"\"";
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
-                      &started)) {
+  // Under Wine a start now and then fails before the program runs at all;
+  // such a start is tried again (three in all), and said on the error
+  // output, which a failing test shows.
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                       &started)) {
+      break;
+    }
     startError_ = GetLastError();
-    return;
+    std::fprintf(stderr, "starting the organiser failed with error %lu (start %d of 3)\n",
+                 static_cast<unsigned long>(startError_), attempt);
+    if (attempt == 3) return;
+    Sleep(100);
   }
   process_.Reset(started.hProcess);
   thread_.Reset(started.hThread);
@@ -93,7 +102,7 @@ std::string StartedOrganiser::State() const {
   DWORD code = 0;
   GetExitCodeProcess(process_.get(), &code);
   char hex[16];
-  snprintf(hex, sizeof(hex), "0x%08lX", static_cast<unsigned long>(code));
+  std::snprintf(hex, sizeof(hex), "0x%08lX", static_cast<unsigned long>(code));
   return std::string("ended with exit code ") + hex;
 }
 
