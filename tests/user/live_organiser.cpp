@@ -32,6 +32,25 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
   return TRUE;
 }
 
+BOOL CALLBACK FindPendingPaint(HWND window, LPARAM found) {
+  if (GetUpdateRect(window, nullptr, FALSE)) *reinterpret_cast<bool*>(found) = true;
+  return TRUE;
+}
+
+// True while window or one of its children has something left to paint.
+bool AwaitsPaint(HWND window) {
+  bool found = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+  EnumChildWindows(window, FindPendingPaint, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool HandsClicksOn(HWND window) {
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (lstrcmpiW(className, L"Static") == 0) return true;
+  return lstrcmpiW(className, L"Button") == 0 && (GetWindowLongW(window, GWL_STYLE) & 0x0F) == BS_GROUPBOX;
+}
+
 }  // namespace
 
 std::wstring OrganiserUnderTest() {
@@ -102,7 +121,7 @@ void LiveOrganiser::Settle(std::size_t rounds) const {
   }
 }
 
-void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
+void LiveOrganiser::Send(const std::vector<INPUT>& inputs, bool settle) const {
   // Keys go to the foreground window: a window that has only just been
   // shown or closed hands it on a moment later.
   WaitUntil([&] {
@@ -113,14 +132,36 @@ void LiveOrganiser::Send(const std::vector<INPUT>& inputs) const {
   });
   std::vector<INPUT> copy = inputs;
   SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
-  Settle(copy.size() + 2);
+  if (settle) Settle(copy.size() + 2);
 }
 
-void LiveOrganiser::Click(HWND window, int x, int y) {
-  RECT rect{};
-  GetClientRect(window, &rect);
-  POINT point{x != kMiddle ? x : (rect.right - rect.left) / 2, y != kMiddle ? y : (rect.bottom - rect.top) / 2};
-  ClientToScreen(window, &point);
+HWND LiveOrganiser::Capture() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(copy_->threadId(), &info)) return nullptr;
+  return info.hwndCapture;
+}
+
+bool LiveOrganiser::Click(HWND window, int x, int y) {
+  // The point is taken anew until it shows window: a click sent while a
+  // page is still being switched or laid out lands on whatever is there.
+  POINT point{};
+  const bool shown = WaitUntil([&] {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    point = {x != kMiddle ? x : (rect.right - rect.left) / 2, y != kMiddle ? y : (rect.bottom - rect.top) / 2};
+    ClientToScreen(window, &point);
+    if (!IsWindowVisible(window)) return false;
+    const HWND there = WindowFromPoint(point);
+    if (there == window || IsChild(window, there)) return true;
+    // Labels, the tab band and group boxes hand a click on to what lies
+    // beneath them; seen from another process they are what is at the point.
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    return PtInRect(&frame, point) && HandsClicksOn(there);
+  });
+  if (!shown) return false;
+
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   INPUT move{};
@@ -128,11 +169,28 @@ void LiveOrganiser::Click(HWND window, int x, int y) {
   move.mi.dx = static_cast<LONG>((point.x * 65536 + width / 2) / width);
   move.mi.dy = static_cast<LONG>((point.y * 65536 + height / 2) / height);
   move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  // Press and release carry the point too. Without it they land where the
+  // pointer is when the program takes them, and under Wine the program
+  // itself moves the pointer back to the previous click's place when it
+  // reads the X server's late report of that earlier move.
   INPUT down = move;
-  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  down.mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
   INPUT up = move;
-  up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  Send({move, down, up});
+  up.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+
+  // Buttons and edits take the mouse on a press and let it go on the
+  // release: the one sign, seen from outside, that the program has handled
+  // both (a button runs its command right after letting go, before the
+  // program looks at its messages again, which Settle waits for).
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  const bool takesMouse = lstrcmpiW(className, L"Button") == 0 || lstrcmpiW(className, L"Edit") == 0;
+  Send({move, down}, !takesMouse);
+  if (takesMouse) WaitUntil([&] { return Capture() != nullptr; });
+  Send({up}, !takesMouse);
+  if (takesMouse) WaitUntil([&] { return Capture() == nullptr; });
+  Settle();
+  return true;
 }
 
 void LiveOrganiser::Key(WORD key, bool control, bool alt) {
@@ -149,31 +207,41 @@ void LiveOrganiser::Key(WORD key, bool control, bool alt) {
 void LiveOrganiser::Type(const std::wstring& text) {
   for (wchar_t c : text) {
     if (c == L'\n') continue;
+    // A character typed into an edit is handled once the edit's text has
+    // changed; Enter changes only a multi-line edit's.
+    const HWND focus = Focus();
+    wchar_t className[32] = {};
+    GetClassNameW(focus, className, 32);
+    const bool multiLine = (GetWindowLongW(focus, GWL_STYLE) & ES_MULTILINE) != 0;
+    const bool changesText =
+        focus != nullptr && lstrcmpiW(className, L"Edit") == 0 && (c != L'\r' || multiLine);
+    const std::wstring before = changesText ? Text(focus) : std::wstring();
     if (c == L'\r') {
       Key(VK_RETURN);
-      continue;
-    }
-    const SHORT scan = VkKeyScanW(c);
-    std::vector<INPUT> inputs;
-    if (scan != -1 && (scan & 0x0600) == 0) {
-      // A key of the keyboard: pressed as such, with Shift where it needs it.
-      const bool shift = (scan & 0x0100) != 0;
-      if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
-      inputs.push_back(KeyInput(LOBYTE(scan), false));
-      inputs.push_back(KeyInput(LOBYTE(scan), true));
-      if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
     } else {
-      INPUT down{};
-      down.type = INPUT_KEYBOARD;
-      down.ki.wScan = c;
-      down.ki.dwFlags = KEYEVENTF_UNICODE;
-      INPUT up = down;
-      up.ki.dwFlags |= KEYEVENTF_KEYUP;
-      inputs = {down, up};
+      const SHORT scan = VkKeyScanW(c);
+      std::vector<INPUT> inputs;
+      if (scan != -1 && (scan & 0x0600) == 0) {
+        // A key of the keyboard: pressed as such, with Shift where it needs it.
+        const bool shift = (scan & 0x0100) != 0;
+        if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+        inputs.push_back(KeyInput(LOBYTE(scan), false));
+        inputs.push_back(KeyInput(LOBYTE(scan), true));
+        if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+      } else {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wScan = c;
+        down.ki.dwFlags = KEYEVENTF_UNICODE;
+        INPUT up = down;
+        up.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs = {down, up};
+      }
+      // Keys sent in one burst were seen to be dropped part way under Wine;
+      // a person's keys come one at a time.
+      Send(inputs, !changesText);
     }
-    // Keys sent in one burst were seen to be dropped part way under Wine;
-    // a person's keys come one at a time.
-    Send(inputs);
+    if (changesText) WaitUntil([&] { return Text(focus) != before; });
   }
 }
 
@@ -313,10 +381,29 @@ std::vector<COLORREF> LiveOrganiser::Pixels(HWND window) const {
   return pixels;
 }
 
+std::vector<COLORREF> LiveOrganiser::SteadyPixels(HWND window, int blinking) const {
+  // Steady means nothing left to paint and alike over several looks in a
+  // row, each after the program has been through its message loop again; a
+  // blinking caret may differ.
+  constexpr int kAlikeLooks = 3;
+  std::vector<COLORREF> last = Pixels(window);
+  int alike = 0;
+  WaitUntil([&] {
+    std::vector<COLORREF> now = Pixels(window);
+    int differing = 0;
+    for (std::size_t i = 0; i < now.size() && i < last.size(); ++i) differing += now[i] != last[i] ? 1 : 0;
+    alike = !AwaitsPaint(window) && now.size() == last.size() && differing <= blinking ? alike + 1 : 0;
+    last = std::move(now);
+    return alike >= kAlikeLooks;
+  });
+  return last;
+}
+
 void LiveOrganiser::RepaintWhole(HWND window) const {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-  Settle();
-  Sleep(100);  // the X server shows what was drawn a moment later
+  // The program paints once its queue is empty; until then the window or
+  // one of its children still has a region to update.
+  WaitUntil([&] { return !AwaitsPaint(window); });
 }
 
 void LiveOrganiser::Answer(HWND box, int button) {
@@ -325,12 +412,10 @@ void LiveOrganiser::Answer(HWND box, int button) {
     const HWND item = GetDlgItem(box, button);
     return GetForegroundWindow() == box && item != nullptr && IsWindowVisible(item);
   });
-  Sleep(20);
   const HWND item = GetDlgItem(box, button);
   if (item != nullptr) Click(item);
   // The box closes inside the program's own loop; wait until it is gone.
-  for (int i = 0; i < 2000 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(2);
-  Settle();
+  WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 }  // namespace ondrel::test

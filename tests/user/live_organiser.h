@@ -63,9 +63,15 @@ class LiveOrganiser {
 
   // Input, each followed by waiting until the program has handled it.
   static constexpr int kMiddle = -100000;
-  // Clicks a client point of window (it may lie outside, on the frame).
-  void Click(HWND window, int x = kMiddle, int y = kMiddle);
+  // Clicks a client point of window (it may lie outside, on the frame) once
+  // that point shows window: its page shown and laid out, nothing over it.
+  // A press on a button or an edit counts as handled once the program has
+  // taken the mouse for it and let it go again. False, without a click,
+  // when the point never showed window.
+  bool Click(HWND window, int x = kMiddle, int y = kMiddle);
   void Key(WORD key, bool control = false, bool alt = false);
+  // Types text with the keyboard; each character typed into an edit is
+  // waited for until the edit's text has changed ("\r" is Enter).
   void Type(const std::wstring& text);
   // Puts text on the clipboard and presses Ctrl+V.
   void Paste(const std::wstring& text);
@@ -97,6 +103,10 @@ class LiveOrganiser {
   SYSTEMTIME PickerDate(HWND picker) const;
   // The pixels of a window as the screen shows them, row by row.
   std::vector<COLORREF> Pixels(HWND window) const;
+  // The pixels once they have stopped changing, but for at most blinking
+  // pixels (a caret): a loaded machine paints, and the X server shows what
+  // was painted, some time after the program handled the input.
+  std::vector<COLORREF> SteadyPixels(HWND window, int blinking) const;
   // Has the program repaint window and everything in it from scratch.
   void RepaintWhole(HWND window) const;
   // Clicks the button of a message box (IDYES, IDNO, IDOK).
@@ -104,7 +114,12 @@ class LiveOrganiser {
 
  private:
   void* Remote(std::size_t bytes) const;
-  void Send(const std::vector<INPUT>& inputs) const;
+  // Sends inputs to the program once it is in the foreground; settle waits
+  // for it to look at its messages as often as the inputs need, where the
+  // caller has no better sign that they were handled.
+  void Send(const std::vector<INPUT>& inputs, bool settle = true) const;
+  // The window holding the mouse for the program's thread, or null.
+  HWND Capture() const;
 
   const OrganiserFolder& folder_;
   std::unique_ptr<StartedOrganiser> copy_;  // null until Start

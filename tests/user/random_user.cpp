@@ -477,20 +477,25 @@ class Runner {
         if (row >= static_cast<int>(model_.page(p).rows.size())) return "list has more rows than the model";
         model_.ClickRow(p, row);
         const RECT rect = app_->RowRect(list, row);
-        app_->Click(list, rect.left + 4 + action.choice % 20, (rect.top + rect.bottom) / 2);
+        if (!app_->Click(list, rect.left + 4 + action.choice % 20, (rect.top + rect.bottom) / 2)) {
+          return "the row could not be clicked";
+        }
+        // A list takes no hold of the mouse: its click is handled once the
+        // list has the focus, or a question is open.
+        app_->WaitUntil([&] { return app_->Focus() == list || !app_->MessageBoxes().empty(); });
         break;
       }
       case UserAction::Kind::kClickTab: {
         const int target = action.choice % 3;
         model_.ClickTab(target);
-        app_->Click(Item(Pages()[static_cast<std::size_t>(target)].tab));
+        if (!app_->Click(Item(Pages()[static_cast<std::size_t>(target)].tab))) return "the tab could not be clicked";
         break;
       }
       case UserAction::Kind::kClickButton: {
         const int buttons = p == 0 ? 5 : 4;
         const int which = action.choice % buttons;
         PressButton(p, which);
-        app_->Click(Item(which == 4 ? kFindId : shape.save + which));
+        if (!app_->Click(Item(which == 4 ? kFindId : shape.save + which))) return "the button could not be clicked";
         break;
       }
       case UserAction::Kind::kClickEdit: {
@@ -500,7 +505,11 @@ class Runner {
                                                                   : kSearchEdits[which - shape.form.size()];
         RECT rect{};
         GetClientRect(Item(id), &rect);
-        app_->Click(Item(id), 2 + action.choice % std::max(1, static_cast<int>(rect.right) - 4), rect.bottom / 2);
+        if (!app_->Click(Item(id), 2 + action.choice % std::max(1, static_cast<int>(rect.right) - 4),
+                         rect.bottom / 2)) {
+          return "the edit could not be clicked";
+        }
+        if (!app_->WaitUntil([&] { return app_->Focus() == Item(id); })) return "a clicked edit did not take the focus";
         break;
       }
       case UserAction::Kind::kType:
@@ -532,18 +541,33 @@ class Runner {
         }
         if (enter && isDefault && p == 0 && id == kFindId) PressButton(p, 4);
         if (typed) app_->Key(VK_END, true);
-        if (enter) app_->Key(VK_RETURN);
-        else app_->Type(text);
+        app_->Type(enter ? L"\r" : text);
         break;
       }
-      case UserAction::Kind::kTab: app_->Key(VK_TAB); break;
+      case UserAction::Kind::kTab: {
+        // The next action looks where the focus is: wait until it has moved.
+        const HWND before = app_->Focus();
+        app_->Key(VK_TAB);
+        app_->WaitUntil([&] { return app_->Focus() != before; });
+        break;
+      }
       case UserAction::Kind::kEsc: app_->Key(VK_ESCAPE); break;
       case UserAction::Kind::kPicker: {
         if (p != 0) return "";
         const bool to = action.choice % 2 == 1;
         if (to) model_.PickTo();
-        app_->Click(Pickers()[to ? 1 : 0], 8, 10);
-        for (int step = 0; step < std::abs(action.count); ++step) app_->Key(action.count > 0 ? VK_UP : VK_DOWN);
+        const HWND picker = Pickers()[to ? 1 : 0];
+        if (!app_->Click(picker, 8, 10)) return "the date picker could not be clicked";
+        app_->WaitUntil([&] { return app_->Focus() == picker; });
+        for (int step = 0; step < std::abs(action.count); ++step) {
+          // Find reads the dates shown: each step must have reached them.
+          const SYSTEMTIME before = app_->PickerDate(picker);
+          app_->Key(action.count > 0 ? VK_UP : VK_DOWN);
+          app_->WaitUntil([&] {
+            const SYSTEMTIME now = app_->PickerDate(picker);
+            return now.wDay != before.wDay || now.wMonth != before.wMonth || now.wYear != before.wYear;
+          });
+        }
         break;
       }
       case UserAction::Kind::kBlockSaves:

@@ -108,7 +108,8 @@ TEST_F(RealInputTest, TypedLinesAndPastedTextArriveWholeInEveryEdit) {
     if (c.tab == kNotesTab) {
       app_->Click(Item(kNoteSave));
       ExpectNoBox();
-      EXPECT_NE(folder_->DatabaseText().find(expected), std::wstring::npos) << "not saved whole";
+      EXPECT_TRUE(app_->WaitUntil([&] { return folder_->DatabaseText().find(expected) != std::wstring::npos; }))
+          << "not saved whole";
     }
   }
 }
@@ -266,22 +267,10 @@ TEST_F(RealInputTest, TheFocusStaysOnTheShownPage) {
 // caret accounts for a few.
 constexpr int kCaretPixels = 40;
 
-// The screen once it has stopped changing: a loaded machine paints late.
-std::vector<COLORREF> SteadyPixels(LiveOrganiser& app, HWND window) {
-  std::vector<COLORREF> last = app.Pixels(window);
-  for (int look = 0; look < 40; ++look) {
-    Sleep(100);
-    std::vector<COLORREF> now = app.Pixels(window);
-    if (now == last) return now;
-    last = std::move(now);
-  }
-  return last;
-}
-
 int StaleSpots(LiveOrganiser& app, HWND window) {
-  const std::vector<COLORREF> shown = SteadyPixels(app, window);
+  const std::vector<COLORREF> shown = app.SteadyPixels(window, kCaretPixels);
   app.RepaintWhole(window);
-  const std::vector<COLORREF> fresh = SteadyPixels(app, window);
+  const std::vector<COLORREF> fresh = app.SteadyPixels(window, kCaretPixels);
   int differing = 0;
   for (std::size_t i = 0; i < shown.size() && i < fresh.size(); ++i) differing += shown[i] != fresh[i] ? 1 : 0;
   return differing;
