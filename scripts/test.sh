@@ -97,5 +97,6 @@ if [ -s "$ONDREL_WINE_RESTART_LOG" ]; then
   cat "$ONDREL_WINE_RESTART_LOG"
 fi
 echo
+echo "Windows tests ran on $ondrel_win_build_used."
 echo "$passed passed, $failed failed"
 exit $status
