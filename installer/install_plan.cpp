@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include "install_report.h"
 #include "installation_folder.h"
+#include "message_text.h"
 
 namespace ondrel::installer {
 
 using setup::CodePage;
 using setup::JoinedPath;
 using setup::kMaxPathLength;
+using setup::ShownPath;
 
 namespace {
 
@@ -57,14 +58,16 @@ PlanResult PlanInstallation(const InstallInputs& inputs, CodePage codePage) {
   plan.organiser = JoinedPath(plan.installationFolder, kOrganiserFile, codePage);
   const std::string uninstaller = JoinedPath(plan.installationFolder, kUninstallerFile, codePage);
   plan.uninstallString = CommandLineForProgram(uninstaller);
-  if (inputs.programsFolder) {
-    plan.programsShortcut = JoinedPath(*inputs.programsFolder, kShortcutFile, codePage);
-    paths.push_back(*plan.programsShortcut);
+  // Both shortcuts or no installation: a missing one would only show later.
+  if (!inputs.programsFolder || !inputs.desktopFolder) {
+    result.refusal = std::string("The ") + (inputs.programsFolder ? "desktop" : "Programs menu") +
+                     " folder, where a shortcut to Ondrel belongs, could not be found.";
+    return result;
   }
-  if (inputs.desktopFolder) {
-    plan.desktopShortcut = JoinedPath(*inputs.desktopFolder, kShortcutFile, codePage);
-    paths.push_back(*plan.desktopShortcut);
-  }
+  plan.programsShortcut = JoinedPath(*inputs.programsFolder, kShortcutFile, codePage);
+  plan.desktopShortcut = JoinedPath(*inputs.desktopFolder, kShortcutFile, codePage);
+  paths.push_back(plan.programsShortcut);
+  paths.push_back(plan.desktopShortcut);
 
   // The longest path is named: it is the one to shorten.
   const std::string& longest = *std::max_element(

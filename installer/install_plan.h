@@ -39,9 +39,8 @@ struct InstallPlan {
   std::vector<FileCopy> copies;    // in the order of kShippedFiles
   std::string organiser;           // the installed ondrel.exe
   std::string uninstallString;     // the installed uninstall.exe as a command line
-  // Nothing where the shell gave no folder: that shortcut cannot be made.
-  std::optional<std::string> programsShortcut;
-  std::optional<std::string> desktopShortcut;
+  std::string programsShortcut;
+  std::string desktopShortcut;
 };
 
 // What the installation needs to know about the system.
@@ -59,9 +58,9 @@ struct PlanResult {
 };
 
 // Builds every path of the installation. Refuses when the installer's folder
-// is unknown, when the installation folder is not one the uninstaller would
-// remove, or when any path (a copy's source or destination, a shortcut) would
-// be longer than the ANSI file functions take.
+// or a shortcut's folder is unknown, when the installation folder is not one
+// the uninstaller would remove, or when any path (a copy's source or
+// destination, a shortcut) would be longer than the ANSI file functions take.
 PlanResult PlanInstallation(const InstallInputs& inputs,
                             setup::CodePage codePage = setup::kSystemCodePage);
 

@@ -1,8 +1,12 @@
 #include "installer_window.h"
 
+#include "ansi_path.h"
 #include "installation.h"
 #include "licence_text.h"
+#include "message_text.h"
 #include "organiser/win32/fonts.h"
+#include "running_organiser.h"
+#include "system_paths.h"
 #include "window_geometry.h"
 
 namespace ondrel::installer {
@@ -40,37 +44,60 @@ void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
   const ControlDefinition agreeDefinition{"Button", "Agree", kButtonStyle, 0, kAgreeButtonId};
   const ControlDefinition cancelDefinition{"Button", "Cancel", kButtonStyle, 0, kCancelButtonId};
 
+  // The licence lies beside the installer, whatever the current directory.
+  const std::optional<std::string> installerPath = setup::ModulePath();
+  const LicenceText licence =
+      ReadLicenceText(installerPath ? setup::FolderOf(*installerPath) : std::nullopt);
+  const bool licenceRead = licence.problem.empty();
+
   const HWND licenceBox = CreateControl(
       window, licenceDefinition,
       Bounds(rc.left + 5, rc.top + 5, (rc.right - rc.left) - 10, (rc.bottom - rc.top) - 40));
-  const HWND agree =
-      CreateControl(window, agreeDefinition, Bounds(rc.left + 418, rc.bottom - 28, 80, 24));
+  // Without its licence Ondrel is not offered for installation: no Agree.
+  const HWND agree = licenceRead ? CreateControl(window, agreeDefinition,
+                                                 Bounds(rc.left + 418, rc.bottom - 28, 80, 24))
+                                 : nullptr;
   const HWND cancel =
       CreateControl(window, cancelDefinition, Bounds(rc.left + 505, rc.bottom - 28, 80, 24));
-  ShowWindow(agree, SW_SHOW);
+  if (agree) ShowWindow(agree, SW_SHOW);
   ShowWindow(cancel, SW_SHOW);
   ShowWindow(licenceBox, SW_SHOW);
 
   if (fonts) {
-    SendMessageA(agree, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
+    if (agree)
+      SendMessageA(agree, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
     SendMessageA(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
     SendMessageA(licenceBox, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->licence.get()), TRUE);
   }
 
-  const std::string licence = ReadLicenceText("license.txt");
-  SetWindowTextA(licenceBox, licence.c_str());
+  const std::string shown = licenceRead ? licence.text : UnreadableLicenceText(licence.problem);
+  SetWindowTextA(licenceBox, shown.c_str());
+}
+
+// Runs the installation for Agree; the exit code: 0 when Ondrel was installed.
+int Install(HWND window) {
+  // A click queued while the installation runs must not start it again.
+  EnableWindow(GetDlgItem(window, kAgreeButtonId), FALSE);
+  EnableWindow(GetDlgItem(window, kCancelButtonId), FALSE);
+  if (!setup::OrganiserClosed(window, "Cancel ends the installation and changes nothing.")) {
+    return 1;
+  }
+  const InstallOutcome outcome = RunInstallation();
+  const std::string message = MessageText(outcome);
+  if (!message.empty()) {
+    setup::ShowMessage(window, message,
+                       MB_OK | (outcome.Installed() ? MB_ICONWARNING : MB_ICONERROR));
+  }
+  return outcome.Installed() ? 0 : 1;
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
   // The whole wParam is compared, so only a click (notification 0) counts.
   if (wParam == kAgreeButtonId) {
-    const std::string message = MessageText(RunInstallation());
-    if (!message.empty()) {
-      MessageBoxA(window, message.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
-    }
-    PostQuitMessage(0);
+    PostQuitMessage(Install(window));
   } else if (wParam == kCancelButtonId) {
-    PostQuitMessage(0);
+    // Without a licence there was nothing to install: that is no success.
+    PostQuitMessage(GetDlgItem(window, kAgreeButtonId) ? 0 : 1);
   }
   return 0;
 }

@@ -32,8 +32,10 @@ InstallerFonts CreateInstallerFonts();
 bool RegisterInstallerClass(HINSTANCE instance);
 
 // Creates the main window, centred and showing the licence read from
-// "license.txt" in the current directory, its controls in the given fonts
-// (borrowed: they must outlive the window). Null when it cannot be created.
+// "license.txt" beside the installer, its controls in the given fonts
+// (borrowed: they must outlive the window). When the licence cannot be read
+// the box says why and there is no Agree button. Null when the window cannot
+// be created.
 HWND CreateInstallerWindow(HINSTANCE instance, const InstallerFonts& fonts);
 
 LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,30 +1,43 @@
 #include "licence_text.h"
 
-#include <cstdio>
+#include <windows.h>
 
-#include "organiser/win32/unique_handle.h"
+#include "ansi_path.h"
+#include "message_text.h"
+#include "organiser/win32/kernel_handle.h"
 
 namespace ondrel::installer {
-namespace {
 
-struct StdioFileTraits {
-  using Handle = std::FILE*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle file) { std::fclose(file); }
-};
-using File = UniqueHandle<StdioFileTraits>;
+LicenceText ReadLicenceText(const std::optional<std::string>& installerFolder) {
+  const std::optional<std::string> path =
+      installerFolder ? setup::JoinPath(*installerFolder, "license.txt") : std::nullopt;
+  if (!path) return {{}, "The installer could not find its own folder, where license.txt is."};
 
-}  // namespace
+  const std::string source = "The licence " + *path;
+  const FileHandle file(CreateFileA(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size)) {
+    return {{}, source + " could not be read: " + setup::SystemErrorText(GetLastError())};
+  }
+  if (size.QuadPart == 0) return {{}, source + " is empty."};
+  if (static_cast<unsigned long long>(size.QuadPart) > kMaxLicenceBytes) {
+    return {{}, source + " is larger than 1 MB."};
+  }
+  std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) {
+    return {{}, source + " could not be read: " + setup::SystemErrorText(GetLastError())};
+  }
+  text.resize(read);
+  return {std::move(text), {}};
+}
 
-std::string ReadLicenceText(const char* path) {
-  const File file(std::fopen(path, "rb"));
-  if (!file) return {};
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return {};
-  const long size = std::ftell(file.get());
-  if (size < 0 || size > kMaxLicenceBytes || std::fseek(file.get(), 0, SEEK_SET) != 0) return {};
-  std::string text(static_cast<std::size_t>(size), '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-  return text;
+std::string UnreadableLicenceText(const std::string& problem) {
+  // The licence box breaks lines only at CR LF.
+  return problem +
+         "\r\n\r\nOndrel can only be installed with its licence. Put license.txt back beside "
+         "installer.exe and start the installer again.";
 }
 
 }  // namespace ondrel::installer

@@ -12,10 +12,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShowWindow(window, SW_SHOW);
 
   // GetMessage's -1 ends the loop too: there is no window left to serve then.
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  BOOL got;
+  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return 0;
+  // The quit message carries the outcome: 0 when installed or cancelled at
+  // the licence.
+  return got == 0 ? static_cast<int>(message.wParam) : 0;
 }

@@ -1,16 +1,9 @@
 #include "shortcuts.h"
 
-#include <windows.h>
 #include <shlobj.h>
-#include <shobjidl.h>
-
-#include "com_ptr.h"
 
 namespace ondrel::installer {
 namespace {
-
-constexpr int kProgramsIconIndex = 0;
-constexpr int kDesktopIconIndex = 9;
 
 // The path in UTF-16 from the system code page; empty when it cannot be converted.
 std::wstring WidePath(const std::string& path) {
@@ -22,39 +15,36 @@ std::wstring WidePath(const std::string& path) {
   return wide;
 }
 
-// Saves the link at path; false when there is no path or the save fails.
-bool SaveAt(IPersistFile* file, const std::optional<std::string>& path) {
-  if (!path) return false;
-  const std::wstring wide = WidePath(*path);
-  return !wide.empty() && SUCCEEDED(file->Save(wide.c_str(), TRUE));
-}
-
 }  // namespace
 
-SavedShortcuts CreateShortcuts(const std::string& installationFolder, const std::string& target,
-                               const std::optional<std::string>& programsPath,
-                               const std::optional<std::string>& desktopPath) {
-  SavedShortcuts saved;
-  const ComApartment apartment;  // declared first: outlives the interfaces below
-  ComPtr<IShellLinkA> shellLink;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              ReceiveInterface(shellLink)))) {
-    return saved;
+ShortcutLink::ShortcutLink(const std::string& installationFolder, const std::string& target)
+    : target_(target) {
+  setUpResult_ = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  ReceiveInterface(link_));
+  if (FAILED(setUpResult_)) return;
+  IShellLinkA* const link = link_.get();
+  // Stops at the first failure. SetPath answers S_FALSE for a target not
+  // found yet: only a failure stops.
+  if (FAILED(setUpResult_ = link->QueryInterface(IID_IPersistFile, ReceiveInterface(file_))) ||
+      FAILED(setUpResult_ = link->SetPath(target.c_str())) ||
+      FAILED(setUpResult_ = link->SetWorkingDirectory(installationFolder.c_str())) ||
+      FAILED(setUpResult_ = link->SetDescription("Ondrel")) ||
+      FAILED(setUpResult_ = link->SetShowCmd(SW_SHOWNORMAL))) {
+    return;
   }
-  IShellLinkA* const link = shellLink.get();
-  ComPtr<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, ReceiveInterface(file)))) return saved;
-  // SetPath answers S_FALSE for a target not found yet: only a failure stops.
-  if (FAILED(link->SetPath(target.c_str())) ||
-      FAILED(link->SetWorkingDirectory(installationFolder.c_str())) ||
-      FAILED(link->SetIconLocation(target.c_str(), kProgramsIconIndex)) ||
-      FAILED(link->SetDescription("Ondrel")) || FAILED(link->SetShowCmd(SW_SHOWNORMAL))) {
-    return saved;
+  setUpResult_ = S_OK;
+}
+
+DWORD ShortcutLink::SaveAt(const std::string& path, int iconIndex) const {
+  if (FAILED(setUpResult_)) return static_cast<DWORD>(setUpResult_);
+  if (const HRESULT result = link_.get()->SetIconLocation(target_.c_str(), iconIndex);
+      FAILED(result)) {
+    return static_cast<DWORD>(result);
   }
-  saved.programs = SaveAt(file.get(), programsPath);
-  if (FAILED(link->SetIconLocation(target.c_str(), kDesktopIconIndex))) return saved;
-  saved.desktop = SaveAt(file.get(), desktopPath);
-  return saved;
+  const std::wstring wide = WidePath(path);
+  if (wide.empty()) return ERROR_NO_UNICODE_TRANSLATION;
+  const HRESULT saved = file_.get()->Save(wide.c_str(), TRUE);
+  return SUCCEEDED(saved) ? ERROR_SUCCESS : static_cast<DWORD>(saved);
 }
 
 }  // namespace ondrel::installer

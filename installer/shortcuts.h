@@ -1,23 +1,39 @@
-// The two shortcuts to the installed organiser.
+// The shell link behind both shortcuts to the installed organiser.
 #pragma once
 
-#include <optional>
+#include <windows.h>
+#include <shobjidl.h>
+
 #include <string>
+
+#include "com_ptr.h"
 
 namespace ondrel::installer {
 
-// Which shortcuts were saved.
-struct SavedShortcuts {
-  bool programs = false;
-  bool desktop = false;
-};
+inline constexpr int kProgramsIconIndex = 0;
+inline constexpr int kDesktopIconIndex = 9;
 
-// Saves a link to target at programsPath (icon index 0) and at desktopPath
-// (icon index 9), both with installationFolder as working folder and
-// description "Ondrel". A missing path is skipped; when the link object cannot
-// be set up, none is saved.
-SavedShortcuts CreateShortcuts(const std::string& installationFolder, const std::string& target,
-                               const std::optional<std::string>& programsPath,
-                               const std::optional<std::string>& desktopPath);
+// A link to target with installationFolder as working folder and the
+// description "Ondrel", saved once per shortcut. Lives on one thread.
+class ShortcutLink {
+ public:
+  ShortcutLink(const std::string& installationFolder, const std::string& target);
+  ShortcutLink(const ShortcutLink&) = delete;
+  ShortcutLink& operator=(const ShortcutLink&) = delete;
+
+  // ERROR_SUCCESS (0) when the link could be set up, else why not (an HRESULT).
+  DWORD SetUpError() const { return static_cast<DWORD>(setUpResult_); }
+
+  // Saves the link as the file at path with the given icon index. Returns the
+  // system's error code (an HRESULT on failure), ERROR_SUCCESS when saved.
+  DWORD SaveAt(const std::string& path, int iconIndex) const;
+
+ private:
+  const ComApartment apartment_;  // declared first: outlives the interfaces below
+  ComPtr<IShellLinkA> link_;
+  ComPtr<IPersistFile> file_;
+  std::string target_;
+  HRESULT setUpResult_ = S_OK;
+};
 
 }  // namespace ondrel::installer

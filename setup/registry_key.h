@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "organiser/win32/unique_handle.h"
 
@@ -27,9 +28,8 @@ class RegistryKey {
 
   // Opens parent\path with the given access; an empty owner when it fails.
   static RegistryKey Open(HKEY parent, const char* path, REGSAM access) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, path, 0, access, &key) != ERROR_SUCCESS) return {};
-    return RegistryKey(key);
+    LONG ignored = ERROR_SUCCESS;
+    return Open(parent, path, access, ignored);
   }
 
   explicit operator bool() const { return static_cast<bool>(key_); }
@@ -74,11 +74,67 @@ class RegistryKey {
                           static_cast<DWORD>(value.size() + 1));
   }
 
+  // A value as stored, whatever its type, for putting it back unchanged.
+  struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+  };
+  // The value called name; nothing when it is missing. ERROR_SUCCESS in error
+  // when the value was read or is missing, else the system's error code.
+  std::optional<RawValue> ReadRawValue(const char* name, LONG& error) const {
+    error = ERROR_INVALID_HANDLE;
+    if (!key_) return std::nullopt;
+    RawValue value;
+    // The value may grow between the two calls: ask again until it fits.
+    for (DWORD size = 0;;) {
+      value.data.resize(size);
+      error = RegQueryValueExA(key_.get(), name, nullptr, &value.type,
+                               size == 0 ? nullptr : value.data.data(), &size);
+      if (error == ERROR_FILE_NOT_FOUND) {
+        error = ERROR_SUCCESS;
+        return std::nullopt;
+      }
+      if (error == ERROR_MORE_DATA || (error == ERROR_SUCCESS && size > value.data.size())) {
+        continue;
+      }
+      if (error != ERROR_SUCCESS) return std::nullopt;
+      value.data.resize(size);
+      return value;
+    }
+  }
+
+  // Stores value under name exactly as given. Returns the system's error code.
+  LONG WriteRawValue(const char* name, const RawValue& value) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return RegSetValueExA(key_.get(), name, 0, value.type, value.data.data(),
+                          static_cast<DWORD>(value.data.size()));
+  }
+
+  // Deletes the value called name; a missing value is no error.
+  LONG DeleteValue(const char* name) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    const LONG error = RegDeleteValueA(key_.get(), name);
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+  }
+
   // Opens or creates parent\path as a persistent key; on failure an empty
-  // owner and the system's error code in error.
-  static RegistryKey Create(HKEY parent, const char* path, REGSAM access, LONG& error) {
+  // owner and the system's error code in error. created tells, when given,
+  // whether this call made the key.
+  static RegistryKey Create(HKEY parent, const char* path, REGSAM access, LONG& error,
+                            bool* created = nullptr) {
     HKEY key = nullptr;
-    error = RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, &key, nullptr);
+    DWORD disposition = 0;
+    error = RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, &key, &disposition);
+    if (error != ERROR_SUCCESS) return {};
+    if (created) *created = disposition == REG_CREATED_NEW_KEY;
+    return RegistryKey(key);
+  }
+
+  // Opens parent\path with the given access; on failure an empty owner and
+  // the system's error code in error (ERROR_FILE_NOT_FOUND: no such key).
+  static RegistryKey Open(HKEY parent, const char* path, REGSAM access, LONG& error) {
+    HKEY key = nullptr;
+    error = RegOpenKeyExA(parent, path, 0, access, &key);
     if (error != ERROR_SUCCESS) return {};
     return RegistryKey(key);
   }

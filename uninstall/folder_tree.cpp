@@ -35,7 +35,8 @@ std::optional<std::string> FinalPath(const std::string& path) {
   return std::string(finalPath, length);
 }
 
-void DeleteTree(const std::string& folder, const std::string& folderFinalPath);
+void DeleteTree(const std::string& folder, const std::string& folderFinalPath,
+                std::string_view keepName = {});
 
 // Deletes one entry of a folder whose resolved path is folderFinalPath.
 void DeleteEntry(const std::string& path, const WIN32_FIND_DATAA& entry,
@@ -61,25 +62,43 @@ void DeleteEntry(const std::string& path, const WIN32_FIND_DATAA& entry,
   }
 }
 
-void DeleteTree(const std::string& folder, const std::string& folderFinalPath) {
-  if (const std::optional<std::string> pattern = JoinPath(folder, "*.*")) {
-    WIN32_FIND_DATAA entry{};
-    const FindHandle find(FindFirstFileA(pattern->c_str(), &entry));
-    if (find) {
-      do {
-        if (IsDotEntry(entry.cFileName)) continue;
-        if (const std::optional<std::string> path = JoinPath(folder, entry.cFileName)) {
-          DeleteEntry(*path, entry, folderFinalPath);
-        }
-      } while (FindNextFileA(find.get(), &entry));
-    }
+bool IsKept(const WIN32_FIND_DATAA& entry, std::string_view keepName) {
+  return !keepName.empty() && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         setup::EqualsIgnoringAsciiCase(entry.cFileName, keepName);
+}
+
+// Calls visit(entry) for each entry of folder but "." and "..". False when
+// an existing folder could not be listed.
+template <typename Visit>
+bool ForEachEntry(const std::string& folder, Visit visit) {
+  const std::optional<std::string> pattern = JoinPath(folder, "*.*");
+  if (!pattern) return false;
+  WIN32_FIND_DATAA entry{};
+  const FindHandle find(FindFirstFileA(pattern->c_str(), &entry));
+  if (!find) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
   }
+  do {
+    if (!IsDotEntry(entry.cFileName)) visit(entry);
+  } while (FindNextFileA(find.get(), &entry));
+  return true;
+}
+
+void DeleteTree(const std::string& folder, const std::string& folderFinalPath,
+                std::string_view keepName) {
+  ForEachEntry(folder, [&](const WIN32_FIND_DATAA& entry) {
+    if (IsKept(entry, keepName)) return;
+    if (const std::optional<std::string> path = JoinPath(folder, entry.cFileName)) {
+      DeleteEntry(*path, entry, folderFinalPath);
+    }
+  });
   RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
 
-void DeleteFolderTree(const std::string& folder) {
+void DeleteFolderTree(const std::string& folder, std::string_view keepName) {
   const std::string root = WithoutTrailingBackslash(folder);
   const DWORD attributes = GetFileAttributesA(root.c_str());
   // The folder itself must be a real folder: a link in its place is not entered.
@@ -89,7 +108,18 @@ void DeleteFolderTree(const std::string& folder) {
   }
   const std::optional<std::string> rootFinalPath = FinalPath(root);
   if (!rootFinalPath) return;
-  DeleteTree(root, WithoutTrailingBackslash(*rootFinalPath));
+  DeleteTree(root, WithoutTrailingBackslash(*rootFinalPath), keepName);
+}
+
+std::vector<std::string> RemainingEntries(const std::string& folder, std::string_view keepName) {
+  std::vector<std::string> names;
+  const bool listed =
+      ForEachEntry(WithoutTrailingBackslash(folder), [&](const WIN32_FIND_DATAA& entry) {
+        if (!IsKept(entry, keepName)) names.emplace_back(entry.cFileName);
+      });
+  // A folder that cannot be listed may hold anything.
+  if (!listed) names.emplace_back("(the folder's contents cannot be listed)");
+  return names;
 }
 
 }  // namespace ondrel::uninstall

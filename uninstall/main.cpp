@@ -1,18 +1,31 @@
-// The Ondrel uninstaller: removes the shortcuts, the uninstall entry, the
-// installation folder and finally its own file. No window, no questions.
+// The Ondrel uninstaller: removes the shortcuts, the installation folder, the
+// uninstall entry and finally its own file. It asks nothing, but it removes
+// nothing either unless the entry names an installation it may remove, and
+// it waits until the organiser is closed.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <optional>
 #include <string>
 
+#include "ansi_path.h"
 #include "folder_tree.h"
 #include "installation_folder.h"
+#include "message_text.h"
+#include "running_organiser.h"
+#include "same_file.h"
 #include "self_delete.h"
 #include "shortcut_removal.h"
+#include "system_paths.h"
 #include "uninstall_entry.h"
 
 namespace {
+
+using ondrel::setup::ShownPath;
+
+constexpr int kRemoved = 0;
+constexpr int kNotRemoved = 1;
+constexpr const char* kUninstallerName = "uninstall.exe";
 
 // Leaves the installation folder as current directory: a folder that is some
 // process's current directory cannot be removed.
@@ -22,25 +35,89 @@ void LeaveInstallationFolder() {
   if (length > 0 && length < MAX_PATH) SetCurrentDirectoryA(systemFolder);
 }
 
+int Refuse(const std::string& why) {
+  ondrel::setup::ShowMessage(nullptr, why + "\n\nNothing was removed.", MB_OK | MB_ICONERROR);
+  return kNotRemoved;
+}
+
+// The installation folder the entry names, or why nothing may be removed.
+struct Checked {
+  std::optional<std::string> folder;
+  std::string refusal;
+};
+
+Checked CheckEntry(const ondrel::uninstall::UninstallEntry& entry) {
+  if (entry.openError == ERROR_FILE_NOT_FOUND) {
+    return {std::nullopt, "Ondrel is not installed: there is no uninstall entry for it."};
+  }
+  if (entry.openError != ERROR_SUCCESS) {
+    return {std::nullopt, "The uninstall entry of Ondrel could not be opened for changing: " +
+                              ondrel::setup::SystemErrorText(static_cast<DWORD>(entry.openError))};
+  }
+  if (!entry.path || entry.path->empty()) {
+    return {std::nullopt,
+            "The uninstall entry of Ondrel does not say where Ondrel is installed: its value "
+            "\"Path\" is missing or cannot be read."};
+  }
+  // Only an absolute folder named "ondrel" whose files the system can reach
+  // is removed: a damaged or foreign "Path" (relative, a drive or share root,
+  // one climbing with "..", the Windows folder) must never cost the user files.
+  if (!ondrel::setup::IsInstallationFolder(*entry.path) ||
+      !ondrel::setup::JoinPath(*entry.path, kUninstallerName)) {
+    return {std::nullopt, "The uninstall entry of Ondrel names the folder\n" +
+                              ShownPath(*entry.path) + "\nwhich is no Ondrel installation folder."};
+  }
+  return {entry.path, {}};
+}
+
 int Uninstall() {
   using namespace ondrel::uninstall;
+  const Checked checked = CheckEntry(ReadUninstallEntry());
+  if (!checked.folder) return Refuse(checked.refusal);
+  const std::string& folder = *checked.folder;
+  if (!ondrel::setup::OrganiserClosed(nullptr,
+                                      "Cancel ends the uninstallation and removes nothing.")) {
+    return kNotRemoved;
+  }
+
+  // This program deletes its own file only when it is the installation's
+  // uninstaller: a copy elsewhere (the one beside the installer) stays.
+  const std::optional<std::string> ownFile = ondrel::setup::ModulePath();
+  const bool ownFileInstalled =
+      ownFile && NamesSameFile(*ownFile, ondrel::setup::JoinedPath(folder, kUninstallerName));
+  const std::string_view keep = ownFileInstalled ? kUninstallerName : "";
+
   DeleteShortcut("ondrel.lnk", CSIDL_DESKTOP);
   DeleteShortcut("ondrel.lnk", CSIDL_PROGRAMS);
-
-  const std::string registered = ReadInstallationFolder();
-  RemoveUninstallEntry();
-
-  // Only an absolute folder named "ondrel" is deleted: a damaged or foreign
-  // "Path" (empty, relative, a drive or share root, one climbing with "..",
-  // the Windows folder) must never cost the user files.
-  std::optional<std::string> installationFolder;
-  if (ondrel::setup::IsInstallationFolder(registered)) installationFolder = registered;
-
   LeaveInstallationFolder();
-  if (installationFolder) DeleteFolderTree(*installationFolder);
+  DeleteFolderTree(folder, keep);
+
+  // Whatever could not be deleted keeps the entry, and with it the way to
+  // run the uninstaller again.
+  const std::vector<std::string> remaining = RemainingEntries(folder, keep);
+  if (!remaining.empty()) {
+    std::string names;
+    for (std::size_t i = 0; i < remaining.size() && i < 10; ++i) names += "\n" + remaining[i];
+    if (remaining.size() > 10) names += "\n...";
+    ondrel::setup::ShowMessage(
+        nullptr,
+        "Ondrel was not removed completely. These could not be deleted from\n" + ShownPath(folder) +
+            ":" + names +
+            "\n\nThey may be in use or read-only. Close what uses them or make them writable, "
+            "then run the uninstaller again: its entry is kept for that.",
+        MB_OK | MB_ICONERROR);
+    return kNotRemoved;
+  }
+  if (const LONG error = RemoveUninstallEntry(); error != ERROR_SUCCESS) {
+    ondrel::setup::ShowMessage(nullptr,
+                               "Ondrel was removed, but its uninstall entry could not be: " +
+                                   ondrel::setup::SystemErrorText(static_cast<DWORD>(error)),
+                               MB_OK | MB_ICONERROR);
+    return kNotRemoved;
+  }
   // Last: the interpreter must find the file free as early as possible.
-  DeleteSelf(installationFolder);
-  return 0;
+  if (ownFileInstalled) DeleteSelf(folder);
+  return kRemoved;
 }
 
 }  // namespace
@@ -49,6 +126,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     return Uninstall();
   } catch (...) {
-    return 0;
+    return kNotRemoved;
   }
 }

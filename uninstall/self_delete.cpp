@@ -35,17 +35,6 @@ std::optional<std::string> SystemFolder() {
   return std::string(path, length);
 }
 
-// The short name of the folder that the interpreter removes after the file:
-// only the installation folder, and only when the uninstaller's file lies in
-// it, so that a copy run from elsewhere never removes its own folder.
-std::optional<std::string> FolderToRemove(const std::string& ownFile,
-                                          const std::optional<std::string>& installationFolder) {
-  if (!installationFolder) return std::nullopt;
-  const std::optional<std::string> ownFolder = setup::FolderOf(ownFile);
-  if (!ownFolder || !setup::IsSameFolder(*ownFolder, *installationFolder)) return std::nullopt;
-  return ShortPath(setup::WithoutTrailingBackslash(*installationFolder));
-}
-
 void RestoreNormalPriority() {
   SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
@@ -53,14 +42,15 @@ void RestoreNormalPriority() {
 
 }  // namespace
 
-bool DeleteSelf(const std::optional<std::string>& installationFolder) {
+bool DeleteSelf(const std::string& installationFolder) {
   const std::optional<std::string> ownFile = setup::ModulePath();
   if (!ownFile) return false;
   const std::optional<std::string> shortFile = ShortPath(*ownFile);
   if (!shortFile) return false;
   const std::optional<std::string> interpreter = CommandInterpreter();
   if (!interpreter) return false;
-  const std::optional<std::string> folder = FolderToRemove(*ownFile, installationFolder);
+  const std::optional<std::string> folder =
+      ShortPath(setup::WithoutTrailingBackslash(installationFolder));
   const std::optional<std::string> parameters = SelfDeleteParameters(
       *shortFile, folder ? std::optional<std::string_view>(*folder) : std::nullopt);
   if (!parameters) return false;

@@ -8,9 +8,9 @@ namespace ondrel::uninstall {
 
 // Starts a hidden command interpreter, working in the system folder, that
 // deletes this program's file as soon as it is free and then removes
-// installationFolder when that is the folder the file lies in. Meant as the
-// very last step before the program returns. True when the interpreter was
-// started.
-bool DeleteSelf(const std::optional<std::string>& installationFolder);
+// installationFolder, which must be the folder the file lies in. Meant as
+// the very last step before the program returns. True when the interpreter
+// was started.
+bool DeleteSelf(const std::string& installationFolder);
 
 }  // namespace ondrel::uninstall

@@ -1,7 +1,5 @@
 #include "uninstall_entry.h"
 
-#include <windows.h>
-
 #include "installation_folder.h"
 #include "registry_key.h"
 
@@ -15,16 +13,20 @@ constexpr DWORD kPathValueBytes = 1024;
 
 }  // namespace
 
-std::string ReadInstallationFolder() {
-  const RegistryKey key =
-      RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallKeyPath, KEY_ALL_ACCESS);
-  return key.ReadString("Path", kPathValueBytes).value_or(std::string());
+UninstallEntry ReadUninstallEntry() {
+  UninstallEntry entry;
+  const RegistryKey key = RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallKeyPath,
+                                            KEY_ALL_ACCESS, entry.openError);
+  if (key) entry.path = key.ReadString("Path", kPathValueBytes);
+  return entry;
 }
 
-void RemoveUninstallEntry() {
+LONG RemoveUninstallEntry() {
+  LONG error = ERROR_SUCCESS;
   const RegistryKey parent =
-      RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallParentKeyPath, KEY_ALL_ACCESS);
-  if (parent) RegDeleteKeyA(parent.get(), setup::kUninstallKeyName);
+      RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallParentKeyPath, KEY_ALL_ACCESS, error);
+  if (!parent) return error;
+  return RegDeleteKeyA(parent.get(), setup::kUninstallKeyName);
 }
 
 }  // namespace ondrel::uninstall

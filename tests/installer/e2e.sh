@@ -129,37 +129,68 @@ require_dist() {
   done
 }
 
+# Starts installer.exe of $installer_dir (the dist folder unless a scenario
+# sets another) in the background with the given current directory.
+start_installer() { # start_installer CWD
+  (cd "$1" && exec timeout 120 wine "$(windows_path "${installer_dir:-$dist}/installer.exe")" \
+    </dev/null >/dev/null 2>&1) &
+  installer_pid=$!
+}
+
 # Runs the installer with the given current directory and clicks a button
-# through the probe; passes the licence file the box must show, or none for
-# an empty box. Sets installer_status.
-run_installer() { # run_installer CWD agree|cancel [LICENCE]
-  local cwd=$1 button=$2 licence=${3:-}
-  (cd "$cwd" && exec timeout 120 wine "$(windows_path "$dist/installer.exe")" </dev/null >/dev/null 2>&1) &
-  local installer_pid=$!
-  if [ -n "$licence" ]; then
-    wine "$probe" click "$button" "$(windows_path "$licence")" </dev/null
-  else
-    wine "$probe" click "$button" </dev/null
-  fi
+# through the probe; the licence box must show the given licence file.
+run_installer() { # run_installer CWD agree|cancel LICENCE
+  start_installer "$1"
+  wine "$probe" click "$2" "$(windows_path "$3")" </dev/null
   check $? "the installer window passed its checks and took the click"
   wait "$installer_pid"
-  installer_status=$?
-  expect_equal "$installer_status" 0 "installer exit code"
+  expect_equal "$?" 0 "installer exit code"
 }
 
 # Runs the installer, clicks Agree and expects its message box, which must
-# name each of the given texts; answers it and checks that no organiser runs.
-run_installer_with_message() { # run_installer_with_message TEXT...
-  (cd "$dist" && exec timeout 120 wine "$(windows_path "$dist/installer.exe")" </dev/null >/dev/null 2>&1) &
-  local installer_pid=$!
-  wine "$probe" click agree "$(windows_path "$dist/license.txt")" </dev/null
+# read as the probe's box options and texts say; answers it and expects the
+# exit code given.
+run_installer_answering() { # run_installer_answering EXIT-CODE BOX-ARGUMENT...
+  local expected_exit=$1; shift
+  start_installer "${installer_dir:-$dist}"
+  wine "$probe" click agree "$(windows_path "${installer_dir:-$dist}/license.txt")" </dev/null
   check $? "the installer window passed its checks and took the click"
   wine "$probe" message-box "$@" </dev/null
-  check $? "the installer told the user in a message box"
+  check $? "the installer's message box read as expected and took the answer"
   wait "$installer_pid"
-  expect_equal "$?" 0 "installer exit code"
+  expect_equal "$?" "$expected_exit" "installer exit code"
+}
+
+# An installation that did not happen: the box names each of the given texts,
+# the exit code is 1 and no organiser was started.
+run_installer_with_message() { # run_installer_with_message TEXT...
+  run_installer_answering 1 "$@"
   wine "$probe" no-organiser </dev/null
   check $? "the organiser was not started"
+}
+
+# Every folder and file of drive C outside the Windows folder and of HOME
+# (the desktop), each file with a checksum of its bytes, and the uninstall
+# key's values: what "nothing was changed" compares.
+system_state() {
+  (cd "$drive_c" && { find . ! -path './windows/*' -type d; find . ! -path './windows/*' -type f -exec md5sum {} +; } | sort)
+  (cd "$HOME" && { find . -type d; find . -type f -exec md5sum {} +; } | sort)
+  wine reg query "$uninstall_key" </dev/null 2>/dev/null | tr -d '\r' | sort
+}
+expect_unchanged() { # expect_unchanged STATE-BEFORE MESSAGE
+  local changes
+  changes=$(diff <(echo "$1") <(system_state) | grep '^[<>]')
+  [ -z "$changes" ] || echo "$changes" | head -n 20
+  [ -z "$changes" ]
+  check $? "$2"
+}
+
+# A copy of the distribution folder in the scenario's folder, for scenarios
+# that take files away or run the uninstaller from there.
+copy_dist() { # copy_dist FOLDER
+  mkdir -p "$1"
+  cp "$dist/installer.exe" "$dist/uninstall.exe" "$dist/license.txt" "$dist/ondrel.exe" \
+    "$dist/ondrel.lng" "$1/"
 }
 
 close_organiser() {
@@ -275,13 +306,53 @@ scenario_cancel() {
   check_nothing_installed
 }
 
+# Started with another current directory (as "Run as administrator" starts
+# it in the system folder), the installer still shows its licence and
+# installs whole from its own folder.
 scenario_other_directory() {
   require_dist
   new_prefix other-directory
   mkdir -p "$case_dir/elsewhere"
-  run_installer "$case_dir/elsewhere" agree
+  echo "not the licence" >"$case_dir/elsewhere/license.txt"
+  run_installer "$case_dir/elsewhere" agree "$dist/license.txt"
   close_organiser
   check_full_installation
+  run_installer "$drive_c/windows/system32" cancel "$dist/license.txt"
+}
+
+# Without its licence the installer says so and offers no Agree; Cancel
+# ends it with exit code 1 and nothing installed.
+scenario_missing_licence() {
+  require_dist
+  new_prefix missing-licence
+  installer_dir=$case_dir/dist
+  copy_dist "$installer_dir"
+  rm "$installer_dir/license.txt"
+  start_installer "$drive_c/windows/system32"
+  wine "$probe" click cancel --unreadable "$(windows_path "$installer_dir")\license.txt" \
+    "could not be read" "Ondrel can only be installed with its licence" </dev/null
+  check $? "the licence box said why there is no licence and offered no Agree"
+  wait "$installer_pid"
+  expect_equal "$?" 1 "installer exit code"
+  check_nothing_installed
+}
+
+# A distribution folder that lacks a shipped file: the installer names it and
+# changes nothing at all.
+scenario_missing_files() {
+  require_dist
+  new_prefix missing-files
+  installer_dir=$case_dir/dist
+  local name before
+  for name in ondrel.exe ondrel.lng; do
+    copy_dist "$installer_dir"
+    rm "$installer_dir/$name"
+    before=$(system_state)
+    run_installer_with_message "Ondrel was not installed: nothing was changed" \
+      "could not be read beside the installer" "$name: "
+    check_nothing_installed
+    expect_unchanged "$before" "without $name nothing was changed"
+  done
 }
 
 scenario_long_program_files() {
@@ -391,16 +462,78 @@ scenario_install_failures() {
 
   wine reg add "$current_version_key" /v ProgramFilesDir /d 'C:\Program Files' /f </dev/null >/dev/null 2>&1
   mkdir -p "$install_dir/ondrel.exe"
+  local before
+  before=$(system_state)
   run_installer_with_message 'ondrel.exe could not be copied to C:\Program Files\ondrel\' \
-    'No shortcut was made and Ondrel was not started'
-  local name
-  for name in license.txt ondrel.lng uninstall.exe; do
-    cmp -s "$dist/$name" "$install_dir/$name"
-    check $? "$name is installed all the same"
-  done
-  expect_equal "$(reg_value "$uninstall_key" Path)" 'C:\Program Files\ondrel\' "the uninstall entry is written"
+    'a folder of that name is in the way' 'back as it was before'
+  expect_unchanged "$before" "the files copied before the failure are taken back, nothing else changed"
+  check_nothing_installed_but_the_folder
+}
+
+# The installation folder alone, as it was before a run that was taken back.
+check_nothing_installed_but_the_folder() {
+  reg_key_exists "$uninstall_key"
+  [ $? -ne 0 ]; check $? "no uninstall key"
   expect_missing "$programs_lnk" "no Programs menu shortcut"
   expect_missing "$desktop_lnk" "no desktop shortcut"
+}
+
+# A step that fails after others made changes takes them all back: on a
+# fresh system (a folder named Ondrel.lnk on the desktop), and over an
+# earlier installation whose desktop shortcut is held open, so that it cannot
+# be moved aside: the earlier files, entry and shortcuts are as they were.
+scenario_install_undone() {
+  require_dist
+  new_prefix install-undone
+  mkdir "$desktop_lnk"
+  local before
+  before=$(system_state)
+  run_installer_with_message 'The shortcut on the desktop could not be made' \
+    'a folder of that name is in the way' 'back as it was before'
+  expect_unchanged "$before" "a fresh installation is taken back whole"
+  rmdir "$desktop_lnk"
+  check_nothing_installed
+
+  run_installer "$dist" agree "$dist/license.txt"
+  close_organiser
+  printf 'changed' >>"$install_dir/ondrel.lng"
+  printf 'changed' >>"$install_dir/ondrel.exe"
+  printf '<Database></Database>' >"$install_dir/ondrel.db"
+  printf 'an earlier shortcut' >"$programs_lnk"
+  wine reg add "$uninstall_key" /v UninstallString /d 'C:\earlier\uninstall.exe' /f </dev/null >/dev/null 2>&1
+  wine reg delete "$uninstall_key" /v DisplayName /f </dev/null >/dev/null 2>&1
+  before=$(system_state)
+  wine "$probe" hold-during-installer "$(windows_path "$desktop_lnk")" "$(windows_path "$case_dir/held")" \
+    </dev/null &
+  local hold_pid=$!
+  for _ in $(seq 1 600); do [ -e "$case_dir/held" ] || [ ! -d "/proc/$hold_pid" ] && break; sleep 0.05; done
+  rm -f "$case_dir/held"
+  run_installer_with_message 'The shortcut on the desktop could not be made' 'moved aside' \
+    'back as it was before'
+  wait "$hold_pid"
+  check $? "the desktop shortcut was held while the installer ran"
+  expect_unchanged "$before" "the earlier installation, entry and shortcuts are as they were"
+}
+
+# The organiser runs while the installer is started again: the installer asks
+# to close it; Cancel changes nothing, and once it is closed Retry installs.
+scenario_install_while_organiser_runs() {
+  require_dist
+  new_prefix install-while-organiser-runs
+  run_installer "$dist" agree "$dist/license.txt"
+  wine "$probe" wait-organiser </dev/null
+  check $? "the installed organiser runs"
+  printf 'changed' >>"$install_dir/ondrel.lng"
+  local before
+  before=$(system_state)
+  run_installer_answering 1 --answer=cancel "Ondrel is running" "close Ondrel first" \
+    "Cancel ends the installation and changes nothing"
+  expect_unchanged "$before" "Cancel changed nothing"
+  wine "$probe" wait-organiser </dev/null
+  check $? "the organiser still runs"
+  run_installer_answering 0 --close-organiser --answer=retry "Ondrel is running"
+  close_organiser
+  check_full_installation
 }
 
 # The shipped licence: plain ASCII (the same bytes in every ANSI code page)
@@ -441,26 +574,78 @@ uninstall_after_install() { # uninstall_after_install NAME CWD-KIND
 scenario_uninstall() { uninstall_after_install uninstall outside; }
 scenario_uninstall_from_inside() { uninstall_after_install uninstall-from-inside inside; }
 
+# The organiser runs, with the user's database, when the uninstaller starts:
+# it asks to close Ondrel; Cancel removes nothing, and once it is closed
+# Retry removes everything.
+scenario_uninstall_while_organiser_runs() {
+  require_dist
+  new_prefix uninstall-while-organiser-runs
+  run_installer "$dist" agree "$dist/license.txt"
+  wine "$probe" wait-organiser </dev/null
+  check $? "the installed organiser runs"
+  printf '<Database></Database>' >"$install_dir/ondrel.db"
+  local before
+  before=$(system_state)
+  run_registered_uninstaller 'C:\windows' --exit=1 --answer=cancel "--says=Ondrel is running" \
+    "--says=Cancel ends the uninstallation and removes nothing" \
+    '--keeps=C:\Program Files\ondrel\uninstall.exe'
+  expect_unchanged "$before" "Cancel removed nothing"
+  run_registered_uninstaller 'C:\windows' --close-organiser --answer=retry "--says=Ondrel is running" \
+    'C:\Program Files\ondrel\uninstall.exe' 'C:\Program Files\ondrel'
+  check_nothing_installed
+}
+
+# The uninstaller of a distribution folder removes the installation but
+# keeps its own file: the next installation needs it.
+scenario_uninstall_from_distribution() {
+  require_dist
+  new_prefix uninstall-from-distribution
+  installer_dir=$case_dir/dist
+  copy_dist "$installer_dir"
+  run_installer "$dist" agree "$installer_dir/license.txt"
+  close_organiser
+  local own
+  own="$(windows_path "$installer_dir")\uninstall.exe"
+  (cd "$case_dir" && wine "$probe" run-uninstaller "$own" 'C:\windows' "--keeps=$own" \
+    'C:\Program Files\ondrel' </dev/null)
+  check $? "the distribution folder's uninstaller removed the installation and kept its own file"
+  check_nothing_installed
+  cmp -s "$dist/uninstall.exe" "$installer_dir/uninstall.exe"
+  check $? "the distribution folder's uninstall.exe is whole"
+}
+
+# With nothing installed, or an entry without "Path", the uninstaller says
+# so, removes nothing (its own file, the entry and the shortcuts included)
+# and exits 1.
 scenario_uninstall_nothing_installed() {
-  [ -f "$dist/uninstall.exe" ] || { echo "skipped: no uninstall.exe"; exit 77; }
+  require_dist
   new_prefix uninstall-nothing-installed
   mkdir -p "$drive_c/elsewhere"
   cp "$dist/uninstall.exe" "$drive_c/elsewhere/"
   echo keep >"$drive_c/elsewhere/keep.txt"
-  local before after
-  before=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
+  local before
+  before=$(system_state)
   (cd "$case_dir" && wine "$probe" run-uninstaller 'C:\elsewhere\uninstall.exe' 'C:\elsewhere' \
-    'C:\elsewhere\uninstall.exe' </dev/null)
-  check $? "with nothing installed the uninstaller exits 0 and deletes its own file"
-  after=$(cd "$drive_c" && find . ! -path './windows/*' | sort)
-  expect_equal "$(diff <(echo "$before") <(echo "$after") | grep '^[<>]' | tr '\n' ' ')" \
-    "< ./elsewhere/uninstall.exe " "nothing but its own file was deleted"
+    --exit=1 "--says=Ondrel is not installed" "--says=Nothing was removed" \
+    '--keeps=C:\elsewhere\uninstall.exe' </dev/null)
+  check $? "with nothing installed the uninstaller says so and exits 1"
+  expect_unchanged "$before" "with nothing installed nothing changed"
+
+  run_installer "$dist" agree "$dist/license.txt"
+  close_organiser
+  printf '<Database></Database>' >"$install_dir/ondrel.db"
+  wine reg delete "$uninstall_key" /v Path /f </dev/null >/dev/null 2>&1
+  before=$(system_state)
+  run_registered_uninstaller 'C:\windows' --exit=1 "--says=does not say where Ondrel is installed" \
+    "--says=Nothing was removed" '--keeps=C:\Program Files\ondrel\uninstall.exe'
+  expect_unchanged "$before" "without Path the entry, the shortcuts and every file are kept"
 }
 
 # A "Path" that does not name a folder called ondrel, or names one only by a
-# drive or share root, a relative path or "." and ".." components, deletes no
-# file: the key, the shortcuts and the uninstaller's own file still go. Wine
-# reaches no share, so "\\server\ondrel\" only shows that nothing else goes.
+# drive or share root, a relative path or "." and ".." components, is refused:
+# the user is told, and the key, the shortcuts and every file (the
+# uninstaller's own included) stay. Wine reaches no share, so
+# "\\server\ondrel\" only shows that nothing else goes.
 scenario_uninstall_foreign_path() {
   [ -f "$dist/uninstall.exe" ] || { echo "skipped: no uninstall.exe"; exit 77; }
   new_prefix uninstall-foreign-path
@@ -468,7 +653,7 @@ scenario_uninstall_foreign_path() {
   echo keep >"$drive_c/sentinel.txt"
   echo keep >"$drive_c/other/keep.txt"
   echo keep >"$drive_c/other/sub/keep.txt"
-  local value before after
+  local value before
   # Beside damaged and foreign values: one too long for a file path (300
   # characters) and one too long for the registry read (2,000 characters),
   # both ending in ondrel.
@@ -481,13 +666,10 @@ scenario_uninstall_foreign_path() {
     [ ${#value} -gt 40 ] && shown="${value:0:12}...${value: -7} (${#value} characters)"
     place_installation "$value"
     printf '<Database></Database>' >"$install_dir/ondrel.db"
-    before=$(cd "$drive_c" && find . | sort)
-    run_registered_uninstaller 'C:\windows' 'C:\Program Files\ondrel\uninstall.exe'
-    reg_key_exists "$uninstall_key"
-    [ $? -ne 0 ]; check $? "Path '$shown': the uninstall key is gone"
-    after=$(cd "$drive_c" && find . | sort)
-    expect_equal "$(diff <(echo "$before") <(echo "$after") | grep '^<' | tr '\n' ' ')" \
-      "< ./Program Files/ondrel/uninstall.exe " "Path '$shown': only the uninstaller's own file is deleted"
+    before=$(system_state)
+    run_registered_uninstaller 'C:\windows' --exit=1 "--says=Nothing was removed" \
+      '--keeps=C:\Program Files\ondrel\uninstall.exe'
+    expect_unchanged "$before" "Path '$shown': the key and every file are kept"
     rm -rf "$install_dir"
   done
 }
@@ -495,7 +677,9 @@ scenario_uninstall_foreign_path() {
 # A link inside the installation folder: the uninstaller never deletes what it
 # points to. Wine 8 cannot make NTFS junctions, so a host symbolic link stands
 # in where the probe's junction is refused (Wine shows such a link to a folder
-# as a reparse point).
+# as a reparse point). Wine follows host links, so the uninstaller leaves them
+# where they are: it says so, keeps its entry and its own file, and a second
+# run after the links are gone removes the rest.
 scenario_uninstall_junction() {
   [ -f "$dist/uninstall.exe" ] || { echo "skipped: no uninstall.exe"; exit 77; }
   new_prefix uninstall-junction
@@ -516,13 +700,22 @@ scenario_uninstall_junction() {
   ln -s "$drive_c/keep-empty" "$install_dir/sub/empty-link"
   ln -s "$drive_c/keep-file.txt" "$install_dir/file-link"
   printf '<Database></Database>' >"$install_dir/ondrel.db"
-  run_registered_uninstaller 'C:\windows' 'C:\Program Files\ondrel\uninstall.exe' \
+  run_registered_uninstaller 'C:\windows' --exit=1 "--says=Ondrel was not removed completely" \
+    "--says=file-link" "--says=its entry is kept for that" '--keeps=C:\Program Files\ondrel\uninstall.exe' \
     'C:\Program Files\ondrel\ondrel.db'
   expect_missing "$install_dir/ondrel.db" "the installation's own files are deleted"
   expect_exists "$drive_c/keep/file.txt" "the junction's target keeps its files"
   expect_exists "$drive_c/keep/deep/file.txt" "the junction's target keeps its subfolders"
   expect_exists "$drive_c/keep-empty" "an empty folder behind a link stays"
   expect_exists "$drive_c/keep-file.txt" "a file behind a link stays"
+  reg_key_exists "$uninstall_key"
+  check $? "the uninstall key is kept while links stay"
+
+  rm -f "$install_dir/junction" "$install_dir/file-link" "$install_dir/sub/empty-link"
+  run_registered_uninstaller 'C:\windows' 'C:\Program Files\ondrel'
+  reg_key_exists "$uninstall_key"
+  [ $? -ne 0 ]; check $? "run again, the uninstaller removed the rest and the key"
+  expect_exists "$drive_c/keep/deep/file.txt" "the targets are still whole"
 }
 
 # The self-deletion command waits while the file is in use and deletes file

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "install_report.h"
 
@@ -108,21 +109,26 @@ TEST(InstallPlan, RefusesWhenAShortcutOrACopySourceWouldNotFit) {
   EXPECT_NE(unbroken.find("4021 characters"), std::string::npos) << huge.refusal;
 }
 
-TEST(InstallPlan, AShellFolderThatCannotBeHadLeavesOnlyThatShortcutOut) {
+TEST(InstallPlan, AShellFolderThatCannotBeHadRefusesTheWholeInstallation) {
   InstallInputs inputs = Inputs("C:\\Program Files");
   inputs.programsFolder = std::nullopt;
-  const PlanResult result = PlanInstallation(inputs);
-  ASSERT_TRUE(result.plan.has_value());
-  EXPECT_FALSE(result.plan->programsShortcut.has_value());
-  EXPECT_TRUE(result.plan->desktopShortcut.has_value());
+  PlanResult result = PlanInstallation(inputs);
+  EXPECT_FALSE(result.plan.has_value());
+  EXPECT_NE(result.refusal.find("Programs menu"), std::string::npos) << result.refusal;
+
+  inputs = Inputs("C:\\Program Files");
+  inputs.desktopFolder = std::nullopt;
+  result = PlanInstallation(inputs);
+  EXPECT_FALSE(result.plan.has_value());
+  EXPECT_NE(result.refusal.find("desktop"), std::string::npos) << result.refusal;
 }
 
 TEST(ProgramFiles, OnlyAnAbsoluteValueIsUsed) {
   EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\Apps")), "D:\\Apps");
   EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\")), "D:\\");
   EXPECT_EQ(ChooseProgramFilesFolder(std::string("\\\\server\\share\\")), "\\\\server\\share\\");
-  for (const char* value : {"", "D:", "Apps", "\\Apps", "D:Apps", "\\\\server\\", "%ProgramFiles%",
-                            "C:\\x\\..\\y"}) {
+  for (const char* value :
+       {"", "D:", "Apps", "\\Apps", "D:Apps", "\\\\server\\", "%ProgramFiles%", "C:\\x\\..\\y"}) {
     EXPECT_EQ(ChooseProgramFilesFolder(std::string(value)), kFallbackProgramFiles) << value;
   }
   EXPECT_EQ(ChooseProgramFilesFolder(std::nullopt), kFallbackProgramFiles);
@@ -141,22 +147,34 @@ TEST(ShippedFiles, AreCopiedInTableOrderAndFitTheirSlots) {
   for (const std::string_view name : kShippedFiles) EXPECT_LE(name.size(), 13u) << name;
 }
 
-TEST(MessageText, SaysNothingWhenAllWentWellAndNamesEveryFailure) {
+TEST(MessageText, SaysWhatWasKeptForEachOutcome) {
   EXPECT_EQ(MessageText(InstallOutcome{}), "");
-
-  InstallOutcome failed;
-  failed.failures = {"ondrel.exe could not be copied to C:\\x\\ondrel\\: Access denied.",
-                     "The uninstall entry could not be written: Access denied."};
-  failed.organiserInPlace = false;
-  const std::string text = MessageText(failed);
-  EXPECT_NE(text.find(failed.failures[0]), std::string::npos);
-  EXPECT_NE(text.find(failed.failures[1]), std::string::npos);
-  EXPECT_NE(text.find("not started"), std::string::npos);
 
   InstallOutcome refused;
   refused.refusal = "The path\nC:\\long\nwould be too long.";
-  EXPECT_NE(MessageText(refused).find("nothing was changed"), std::string::npos);
-  EXPECT_NE(MessageText(refused).find(*refused.refusal), std::string::npos);
+  InstallOutcome undone;
+  undone.failure = "ondrel.exe could not be copied to C:\\x\\ondrel\\: Access denied.";
+  InstallOutcome partlyUndone = undone;
+  partlyUndone.notUndone = {"The new folder C:\\x\\ondrel\\ could not be removed."};
+  InstallOutcome notStarted;
+  notStarted.startFailure = "Access denied.";
+
+  const struct {
+    const InstallOutcome& outcome;
+    bool installed;
+    std::vector<std::string> named;
+  } cases[] = {
+      {refused, false, {"not installed", "nothing was changed", *refused.refusal}},
+      {undone, false, {"not installed", *undone.failure, "back as it was"}},
+      {partlyUndone, false, {*undone.failure, "not these changes", partlyUndone.notUndone[0]}},
+      {notStarted, true, {"was installed", "could not be started", "Access denied."}},
+  };
+  for (const auto& c : cases) {
+    const std::string text = MessageText(c.outcome);
+    EXPECT_EQ(c.outcome.Installed(), c.installed) << text;
+    for (const std::string& piece : c.named) EXPECT_NE(text.find(piece), std::string::npos) << text;
+  }
+  EXPECT_EQ(MessageText(partlyUndone).find("back as it was"), std::string::npos);
 }
 
 }  // namespace

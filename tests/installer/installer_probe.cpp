@@ -1,9 +1,10 @@
 // Test helper run under Wine beside the installer: finds the installer's
 // window, checks its geometry, styles and licence text, and clicks a button;
-// reads and answers the installer's message box; waits for the organiser's
-// window and closes it, or checks that no organiser runs; starts the
-// uninstaller from its registered command line and times the removal of its
-// file; runs the self-deletion command against a file held open; makes a
+// reads and answers the message boxes of the installer and the uninstaller;
+// waits for the organiser's window and closes it, or checks that no organiser
+// runs; holds a file while the installer runs; starts the uninstaller from
+// its registered command line, checks its exit code and times the removal of
+// its file; runs the self-deletion command against a file held open; makes a
 // junction.
 // Prints one line per check ("ok ..." or "FAIL ...") and exits 1 on a failure.
 #include <windows.h>
@@ -63,8 +64,20 @@ std::string ReadFileBytes(const char* path) {
 
 std::string Describe(int value) { return std::to_string(value); }
 
-// Checks the installer window; licencePath null means the box must be empty.
-void CheckInstallerWindow(HWND window, const char* licencePath) {
+// Joined lines: long paths are broken into lines in message texts, so the
+// expected texts are looked for with the line breaks taken out.
+std::string Unbroken(const std::string& text) {
+  std::string joined;
+  for (const char c : text) {
+    if (c != '\n' && c != '\r') joined.push_back(c);
+  }
+  return joined;
+}
+
+// What the licence box must show: the bytes of licencePath, or, where that is
+// null, a text naming every one of unreadableSays and no Agree button.
+void CheckInstallerWindow(HWND window, const char* licencePath,
+                          const std::vector<std::string>& unreadableSays) {
   Check(WindowText(window) == " Ondrel Installer", "title is \" Ondrel Installer\"");
 
   RECT client{};
@@ -97,7 +110,11 @@ void CheckInstallerWindow(HWND window, const char* licencePath) {
   const HWND agree = GetDlgItem(window, 100);
   const HWND cancel = GetDlgItem(window, 101);
   Check(licenceBox && ClassOf(licenceBox) == "Edit", "licence box 102 is an Edit control");
-  Check(agree && WindowText(agree) == "Agree", "button 100 reads Agree");
+  if (licencePath) {
+    Check(agree && WindowText(agree) == "Agree", "button 100 reads Agree");
+  } else {
+    Check(agree == nullptr, "no Agree button is offered without a licence");
+  }
   Check(cancel && WindowText(cancel) == "Cancel", "button 101 reads Cancel");
   if (!licenceBox) return;
   const LONG boxStyle = GetWindowLongA(licenceBox, GWL_STYLE);
@@ -111,23 +128,35 @@ void CheckInstallerWindow(HWND window, const char* licencePath) {
           "licence box shows the " + Describe(static_cast<int>(expected.size())) + " bytes of " +
               licencePath + " (shows " + Describe(static_cast<int>(shown.size())) + ")");
   } else {
-    Check(shown.empty(),
-          "licence box is empty (shows " + Describe(static_cast<int>(shown.size())) + " bytes)");
+    std::printf("info the licence box says: %s\n", shown.c_str());
+    for (const std::string& piece : unreadableSays) {
+      Check(Unbroken(shown).find(piece) != std::string::npos,
+            "the licence box names \"" + piece + "\"");
+    }
   }
 }
 
+// click agree|cancel LICENCE-FILE, or click cancel --unreadable TEXT...
 int ClickInstaller(int argc, char** argv) {
-  if (argc < 3) return 2;
+  if (argc < 4) return 2;
   const int buttonId = std::strcmp(argv[2], "agree") == 0 ? 100 : 101;
-  const char* licencePath = argc >= 4 ? argv[3] : nullptr;
+  const bool unreadable = std::strcmp(argv[3], "--unreadable") == 0;
+  const char* licencePath = unreadable ? nullptr : argv[3];
+  const std::vector<std::string> unreadableSays(argv + 4, argv + argc);
   const HWND window = WaitForWindow("ZqInstall", 30000);
   Check(window != nullptr, "a top-level window of class ZqInstall appeared");
   if (!window) return 1;
-  CheckInstallerWindow(window, licencePath);
+  CheckInstallerWindow(window, licencePath, unreadableSays);
   // Posted, not sent: Agree runs the whole installation inside the click.
   const HWND button = GetDlgItem(window, buttonId);
   Check(button && PostMessageA(button, BM_CLICK, 0, 0), "clicked button " + Describe(buttonId));
   return failures == 0 ? 0 : 1;
+}
+
+bool OrganiserMutexExists() {
+  const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "Ondrel-088FA840");
+  if (mutex) CloseHandle(mutex);
+  return mutex != nullptr;
 }
 
 int CloseOrganiser() {
@@ -138,53 +167,98 @@ int CloseOrganiser() {
   const DWORD start = GetTickCount();
   while (IsWindow(window) && GetTickCount() - start < 15000) Sleep(50);
   Check(!IsWindow(window), "the Ondrel window closed");
-  // Give the process time to end and release its file.
-  Sleep(300);
+  // The process has ended, and released its files, once its mutex is gone.
+  const DWORD ending = GetTickCount();
+  while (OrganiserMutexExists() && GetTickCount() - ending < 15000) Sleep(20);
+  Check(!OrganiserMutexExists(), "the organiser's process ended");
   return failures == 0 ? 0 : 1;
 }
 
-// Waits for the installer's message box, checks its caption and that its text
-// holds every expected piece, prints the text and answers it with OK.
-int AnswerMessageBox(int argc, char** argv) {
+int WaitForOrganiser() {
+  const HWND window = WaitForWindow("Ondrel", 30000);
+  Check(window != nullptr && OrganiserMutexExists(), "the organiser runs and shows its window");
+  return failures == 0 ? 0 : 1;
+}
+
+// How a message box must read and how it is answered.
+struct BoxAnswer {
+  std::vector<std::string> says;  // pieces its text must hold
+  int button = IDOK;              // IDOK, IDRETRY or IDCANCEL
+  bool closeOrganiserFirst = false;
+};
+
+// Takes one option of a box: --answer=ok|retry|cancel, --close-organiser or
+// --says=TEXT. False when arg is none of them.
+bool ParseBoxOption(const char* arg, BoxAnswer& box) {
+  const std::string option = arg;
+  if (option == "--answer=ok") {
+    box.button = IDOK;
+  } else if (option == "--answer=retry") {
+    box.button = IDRETRY;
+  } else if (option == "--answer=cancel") {
+    box.button = IDCANCEL;
+  } else if (option == "--close-organiser") {
+    box.closeOrganiserFirst = true;
+  } else if (option.rfind("--says=", 0) == 0) {
+    box.says.push_back(option.substr(7));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Waits for a message box, checks its caption, that its text holds every
+// expected piece and that it offers the answer; prints the text and answers.
+int AnswerBox(const BoxAnswer& answer) {
   const HWND box = WaitForWindow("#32770", 30000);
   Check(box != nullptr, "a message box appeared");
   if (!box) return 1;
-  Check(WindowText(box) == "Ondrel",
-        "its caption is \"Ondrel\" (is \"" + WindowText(box) + "\")");
+  Check(WindowText(box) == "Ondrel", "its caption is \"Ondrel\" (is \"" + WindowText(box) + "\")");
   const HWND textControl = GetDlgItem(box, 0xFFFF);
   const std::string text = textControl ? WindowText(textControl) : std::string();
   std::printf("info the message box says: %s\n", text.c_str());
-  // Long paths are broken into lines: the expected texts are looked for with
-  // the line breaks taken out.
-  std::string joined;
-  for (const char c : text) {
-    if (c != '\n' && c != '\r') joined.push_back(c);
+  for (const std::string& piece : answer.says) {
+    Check(Unbroken(text).find(piece) != std::string::npos, "it names \"" + piece + "\"");
   }
-  for (int i = 2; i < argc; ++i) {
-    Check(joined.find(argv[i]) != std::string::npos, std::string("it names \"") + argv[i] + "\"");
-  }
-  const HWND ok = GetDlgItem(box, IDOK);
-  Check(ok && PostMessageA(ok, BM_CLICK, 0, 0), "clicked OK");
+  if (answer.closeOrganiserFirst) CloseOrganiser();
+  const HWND button = GetDlgItem(box, answer.button);
+  Check(button && PostMessageA(button, BM_CLICK, 0, 0),
+        "clicked " + WindowText(button ? button : box));
   const DWORD start = GetTickCount();
   while (IsWindow(box) && GetTickCount() - start < 15000) Sleep(50);
   Check(!IsWindow(box), "the message box closed");
   return failures == 0 ? 0 : 1;
 }
 
+// message-box [--answer=...] [--close-organiser] TEXT...: every other
+// argument is a piece the text must hold.
+int AnswerMessageBox(int argc, char** argv) {
+  BoxAnswer answer;
+  for (int i = 2; i < argc; ++i) {
+    if (!ParseBoxOption(argv[i], answer)) answer.says.push_back(argv[i]);
+  }
+  return AnswerBox(answer);
+}
+
+// How many processes of the given file name run now.
+int CountProcesses(const char* exeName) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, exeName) == 0) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
 // Checks that no organiser was started: no "ondrel.exe" process and no window
 // of class "Ondrel". Called once the installer has ended, by which time a
 // started organiser's process exists.
 int CheckNoOrganiser() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  Check(snapshot != INVALID_HANDLE_VALUE, "listed the running processes");
-  if (snapshot == INVALID_HANDLE_VALUE) return 1;
-  int organisers = 0;
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-    if (lstrcmpiA(entry.szExeFile, "ondrel.exe") == 0) ++organisers;
-  }
-  CloseHandle(snapshot);
+  const int organisers = CountProcesses("ondrel.exe");
   Check(organisers == 0, "no ondrel.exe process runs (" + Describe(organisers) + " found)");
   Check(FindWindowA("Ondrel", nullptr) == nullptr, "no Ondrel window");
   return failures == 0 ? 0 : 1;
@@ -230,7 +304,8 @@ int MakeJunction(const char* link, const char* target) {
   CloseHandle(handle);
   if (!made) {
     // Wine 8 answers ERROR_NOT_SUPPORTED: the caller uses another kind of link.
-    std::printf("info no junction can be made here (error %lu)\n", static_cast<unsigned long>(error));
+    std::printf("info no junction can be made here (error %lu)\n",
+                static_cast<unsigned long>(error));
     RemoveDirectoryA(link);
     return 3;
   }
@@ -256,12 +331,33 @@ long WaitUntilGone(const std::vector<const char*>& paths, DWORD timeoutMs) {
   }
 }
 
-// Starts commandLine (parsed as Windows parses it) in workingFolder, waits for
-// it to end, then waits up to five seconds for the given paths to be gone.
+// run-uninstaller COMMAND-LINE WORKING-FOLDER [OPTION...] [MUST-GO...]
+// Starts the command line (parsed as Windows parses it) in the working folder
+// and waits for it to end. Options: --exit=N (the exit code expected, 0
+// without it); the box options of AnswerBox (a message box is then expected
+// and answered); --keeps=PATH (a file that must still be there, with no
+// command interpreter left to delete it). Then waits up to five seconds for
+// each MUST-GO path to be gone.
 int RunUninstaller(int argc, char** argv) {
   std::string commandLine = argv[2];
   const char* workingFolder = argv[3];
-  const std::vector<const char*> mustGo(argv + 4, argv + argc);
+  DWORD expectedExit = 0;
+  BoxAnswer answer;
+  bool boxExpected = false;
+  std::vector<const char*> mustGo;
+  std::vector<const char*> keeps;
+  for (int i = 4; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option.rfind("--exit=", 0) == 0) {
+      expectedExit = static_cast<DWORD>(std::atoi(argv[i] + 7));
+    } else if (option.rfind("--keeps=", 0) == 0) {
+      keeps.push_back(argv[i] + 8);
+    } else if (ParseBoxOption(argv[i], answer)) {
+      boxExpected = true;
+    } else {
+      mustGo.push_back(argv[i]);
+    }
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -272,15 +368,31 @@ int RunUninstaller(int argc, char** argv) {
           "start " + commandLine + " (error " + Describe(static_cast<int>(GetLastError())) + ")");
     return 1;
   }
-  WaitForSingleObject(process.hProcess, 60000);
+  if (boxExpected) AnswerBox(answer);
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
+    // Most likely a message box nobody expected: say what it said.
+    const HWND box = FindWindowA("#32770", nullptr);
+    const HWND textControl = box ? GetDlgItem(box, 0xFFFF) : nullptr;
+    Check(false,
+          "the uninstaller ended within a minute" +
+              (textControl ? " (it shows: " + WindowText(textControl) + ")" : std::string()));
+    TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
   DWORD exitCode = 1;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   std::printf("info the uninstaller ran for %lu ms\n",
               static_cast<unsigned long>(GetTickCount() - started));
-  Check(exitCode == 0,
-        "the uninstaller exited with 0 (is " + Describe(static_cast<int>(exitCode)) + ")");
+  Check(exitCode == expectedExit, "the uninstaller exited with " +
+                                      Describe(static_cast<int>(expectedExit)) + " (is " +
+                                      Describe(static_cast<int>(exitCode)) + ")");
+  if (!keeps.empty()) {
+    // A command interpreter started to delete a file would still run now.
+    Check(CountProcesses("cmd.exe") == 0, "no command interpreter was left running");
+    for (const char* path : keeps) Check(Exists(path), std::string("kept ") + path);
+  }
   if (!mustGo.empty()) {
     const long waited = WaitUntilGone(mustGo, 5000);
     if (waited >= 0) std::printf("info removed %ld ms after the uninstaller ended\n", waited);
@@ -289,6 +401,25 @@ int RunUninstaller(int argc, char** argv) {
       names += std::string(" ") + path + (Exists(path) ? " (still there)" : "");
     Check(waited >= 0, "gone within five seconds of the uninstaller's end:" + names);
   }
+  return failures == 0 ? 0 : 1;
+}
+
+// Holds file open as a running program holds its own (it can be read but not
+// renamed or deleted), writes readyFile once it does, and keeps it until a
+// window of the installer has appeared and gone again.
+int HoldDuringInstaller(const char* file, const char* readyFile) {
+  const HANDLE held =
+      CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(held != INVALID_HANDLE_VALUE, std::string("hold ") + file);
+  if (held == INVALID_HANDLE_VALUE) return 1;
+  const HANDLE ready = CreateFileA(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
+  const HWND window = WaitForWindow("ZqInstall", 60000);
+  Check(window != nullptr, "the installer window appeared while the file was held");
+  const DWORD start = GetTickCount();
+  while (window && IsWindow(window) && GetTickCount() - start < 120000) Sleep(50);
+  Check(!window || !IsWindow(window), "the installer ended while the file was held");
+  CloseHandle(held);
   return failures == 0 ? 0 : 1;
 }
 
@@ -344,13 +475,20 @@ int main(int argc, char** argv) {
   }
   if (argc >= 2 && std::strcmp(argv[1], "message-box") == 0) return AnswerMessageBox(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "no-organiser") == 0) return CheckNoOrganiser();
+  if (argc >= 2 && std::strcmp(argv[1], "wait-organiser") == 0) return WaitForOrganiser();
+  if (argc >= 4 && std::strcmp(argv[1], "hold-during-installer") == 0) {
+    return HoldDuringInstaller(argv[2], argv[3]);
+  }
   std::fprintf(stderr,
-               "usage: installer_probe click agree|cancel [licence-file]\n"
-               "       installer_probe message-box [EXPECTED-TEXT...]\n"
-               "       installer_probe close-organiser\n"
-               "       installer_probe no-organiser\n"
+               "usage: installer_probe click agree|cancel LICENCE-FILE\n"
+               "       installer_probe click cancel --unreadable [EXPECTED-TEXT...]\n"
+               "       installer_probe message-box [BOX-OPTION...] [EXPECTED-TEXT...]\n"
+               "       installer_probe close-organiser | wait-organiser | no-organiser\n"
+               "       installer_probe hold-during-installer FILE READY-FILE\n"
                "       installer_probe junction LINK TARGET\n"
-               "       installer_probe run-uninstaller COMMAND-LINE WORKING-FOLDER [MUST-GO...]\n"
-               "       installer_probe self-delete-while-held FILE FOLDER HOLD-MS [long-names]\n");
+               "       installer_probe run-uninstaller COMMAND-LINE WORKING-FOLDER [--exit=N]\n"
+               "                       [BOX-OPTION...] [--keeps=PATH...] [MUST-GO...]\n"
+               "       installer_probe self-delete-while-held FILE FOLDER HOLD-MS [long-names]\n"
+               "  BOX-OPTION: --answer=ok|retry|cancel, --close-organiser, --says=TEXT\n");
   return 2;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/temp_folder.h"
 
@@ -74,7 +75,23 @@ TEST_F(FolderTreeTest, FileInUseStaysAndTheRestGoes) {
   DeleteFolderTree(root_);
   EXPECT_TRUE(Exists(root_ + "\\in-use.txt"));
   EXPECT_FALSE(Exists(root_ + "\\free.txt"));
+  EXPECT_EQ(RemainingEntries(root_), std::vector<std::string>{"in-use.txt"});
   CloseHandle(held);
+}
+
+TEST_F(FolderTreeTest, TheKeptFileStaysAndIsNotReportedAsRemaining) {
+  ASSERT_TRUE(CreateDirectoryA((root_ + "\\sub").c_str(), nullptr));
+  MakeFile(root_ + "\\UNINSTALL.EXE");
+  MakeFile(root_ + "\\sub\\uninstall.exe");
+  MakeFile(root_ + "\\ondrel.db");
+  DeleteFolderTree(root_ + "\\", "uninstall.exe");
+  EXPECT_TRUE(Exists(root_ + "\\UNINSTALL.EXE"));
+  EXPECT_FALSE(Exists(root_ + "\\sub")) << "only the file directly in the folder is kept";
+  EXPECT_TRUE(RemainingEntries(root_ + "\\", "uninstall.exe").empty());
+  EXPECT_EQ(RemainingEntries(root_), std::vector<std::string>{"UNINSTALL.EXE"});
+  DeleteFileA((root_ + "\\UNINSTALL.EXE").c_str());
+  DeleteFolderTree(root_);
+  EXPECT_TRUE(RemainingEntries(root_).empty()) << "a folder that is gone leaves nothing";
 }
 
 TEST_F(FolderTreeTest, AFileInPlaceOfTheFolderIsNotDeleted) {

@@ -1,0 +1,129 @@
+#include "change_journal.h"
+
+#include <utility>
+
+#include "ansi_path.h"
+#include "message_text.h"
+
+namespace ondrel::installer {
+namespace {
+
+bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Renames the file at path to a new, unique name in its own folder; that name,
+// or nothing with the system's error code in error.
+std::optional<std::string> SetAside(const std::string& path, DWORD& error) {
+  const std::optional<std::string> folder = setup::FolderOf(path);
+  char aside[MAX_PATH] = {};
+  // GetTempFileName makes the file, so that no other run can take the name.
+  if (!folder || GetTempFileNameA(folder->c_str(), "ond", 0, aside) == 0) {
+    error = folder ? GetLastError() : ERROR_BAD_PATHNAME;
+    return std::nullopt;
+  }
+  if (!MoveFileExA(path.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
+    error = GetLastError();
+    DeleteFileA(aside);
+    return std::nullopt;
+  }
+  return std::string(aside);
+}
+
+void DeleteSetAside(const std::string& path) {
+  // An earlier file may have been read-only; it is no longer needed.
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
+
+ChangeJournal::~ChangeJournal() {
+  try {
+    Undo();
+  } catch (...) {
+    // Nothing more can be done here; the changes not taken back stay.
+  }
+}
+
+StepFailure ChangeJournal::MakeFolder(const std::string& folder) {
+  if (CreateDirectoryA(folder.c_str(), nullptr)) {
+    Record("The new folder " + setup::ShownPath(folder) + " could not be removed.",
+           [folder] { return RemoveDirectoryA(folder.c_str()) != 0; });
+    return std::nullopt;
+  }
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return "The folder " + setup::ShownPath(folder) +
+         " could not be created: " + setup::SystemErrorText(error);
+}
+
+StepFailure ChangeJournal::ReplaceFile(const std::string& path, const std::string& failureText,
+                                       const std::function<DWORD(const std::string&)>& write) {
+  std::optional<std::string> aside;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Only a path known to be free is written to: a file that cannot be
+    // looked at may be the user's, and an undo would delete it.
+    const DWORD error = GetLastError();
+    if (!Missing(error)) return failureText + ": " + setup::SystemErrorText(error);
+  } else {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return failureText + ": a folder of that name is in the way.";
+    }
+    DWORD error = ERROR_SUCCESS;
+    aside = SetAside(path, error);
+    if (!aside) {
+      return failureText + ": the file there now could not be moved aside (" +
+             setup::SystemErrorText(error) + ")";
+    }
+  }
+
+  // Recorded before the write, so that a file half written is taken back too.
+  Change change;
+  if (aside) {
+    change.notUndoneText = "The earlier " + setup::ShownPath(path) +
+                           " could not be put back; it is kept as " + setup::ShownPath(*aside) +
+                           ".";
+    change.undo = [path, aside] {
+      return MoveFileExA(aside->c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    };
+    change.commit = [aside] { DeleteSetAside(*aside); };
+  } else {
+    change.notUndoneText = "The new " + setup::ShownPath(path) + " could not be removed.";
+    change.undo = [path] { return DeleteFileA(path.c_str()) != 0 || Missing(GetLastError()); };
+  }
+  changes_.push_back(std::move(change));
+
+  const DWORD error = write(path);
+  if (error == ERROR_SUCCESS) return std::nullopt;
+  // Something else made a file there in the meantime: it is not this run's
+  // to delete.
+  if (!aside && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)) changes_.pop_back();
+  return failureText + ": " + setup::SystemErrorText(error);
+}
+
+void ChangeJournal::Record(std::string notUndoneText, std::function<bool()> undo) {
+  changes_.push_back({std::move(notUndoneText), std::move(undo), nullptr});
+}
+
+void ChangeJournal::Commit() {
+  for (const Change& change : changes_) {
+    if (change.commit) change.commit();
+  }
+  changes_.clear();
+}
+
+std::vector<std::string> ChangeJournal::Undo() {
+  std::vector<std::string> notUndone;
+  while (!changes_.empty()) {
+    const Change change = std::move(changes_.back());
+    changes_.pop_back();
+    if (!change.undo()) notUndone.push_back(change.notUndoneText);
+  }
+  return notUndone;
+}
+
+}  // namespace ondrel::installer

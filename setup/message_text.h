@@ -1,0 +1,26 @@
+// What the installer's and the uninstaller's message boxes say, and how they
+// show paths and system errors.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ondrel::setup {
+
+// Caption of every message box of the installer and the uninstaller.
+inline constexpr const char* kMessageCaption = "Ondrel";
+
+// A path as a message shows it: in lines of at most 64 characters, and a path
+// of more than 320 characters by its first two and last two lines, where the
+// user can tell which path it is.
+std::string ShownPath(const std::string& path);
+
+// The system's own words for an error code (a Win32 error or an HRESULT),
+// without the closing line end; "error N" when the system has none.
+std::string SystemErrorText(DWORD error);
+
+// Shows text in a message box with the caption "Ondrel"; MessageBoxA's answer.
+int ShowMessage(HWND owner, const std::string& text, UINT type);
+
+}  // namespace ondrel::setup
