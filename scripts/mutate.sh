@@ -6,25 +6,29 @@
 # and puts the line back. Prints "caught N of M" and every fault that got
 # through. Not part of the test command.
 #
-#   mutate.sh [--check] [--list FILE] [NUMBER ...]
-#     --check   only checks that every listed line is found, builds nothing
-#     NUMBER    runs only these entries of the list (1 is the first)
+#   mutate.sh [--check] [--sanitize] [--list FILE] [NUMBER ...]
+#     --check     only checks that every listed line is found, builds nothing
+#     --sanitize  builds with AddressSanitizer and UBSan instead, to see
+#                 which faults only the sanitizers catch
+#     NUMBER      runs only these entries of the list (1 is the first)
 #
 # Builds in build/mutate (and build/mutate-nosse2 for faults in the path the
-# scanner takes without SSE2), never in build/native. Whatever ends the run,
-# the changed file is put back.
+# scanner takes without SSE2; "-asan" added with --sanitize), never in
+# build/native. Whatever ends the run, the changed file is put back.
 set -uo pipefail
 ondrel_root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ondrel_root" || exit 2
 
 list="$ondrel_root/scripts/mutants.txt"
 check_only=0
+sanitize=OFF
 chosen=()
 while [ $# -gt 0 ]; do
   case $1 in
     --check) check_only=1 ;;
+    --sanitize) sanitize=ON ;;
     --list) shift; list=$1 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     *) chosen+=("$1") ;;
   esac
   shift
@@ -116,22 +120,31 @@ echo "$total faults listed; every line found"
 
 # --- building and testing ----------------------------------------------------
 logs="$ondrel_root/build/mutate-logs"
+[ "$sanitize" = ON ] && logs=$logs-asan
 mkdir -p "$logs"
-folder_of() { [ "$1" = nosse2 ] && echo build/mutate-nosse2 || echo build/mutate; }
-flags_of() { [ "$1" = nosse2 ] && echo "-U__SSE2__" || echo ""; }
+folder_of() {
+  local folder=build/mutate
+  [ "$1" = nosse2 ] && folder=$folder-nosse2
+  [ "$sanitize" = ON ] && folder=$folder-asan
+  echo "$folder"
+}
+without_sse2() { [ "$1" = nosse2 ] && echo ON || echo OFF; }
 
 configure() {
   local kind=$1 folder
   folder=$(folder_of "$kind")
-  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDREL_SANITIZE=OFF \
-    -DONDREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$(flags_of "$kind")" \
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDREL_SANITIZE="$sanitize" \
+    -DONDREL_BENCH=OFF -DONDREL_SCAN_WITHOUT_SSE2="$(without_sse2 "$kind")" \
     >"$logs/configure-$kind.log" 2>&1 ||
     { cat "$logs/configure-$kind.log"; exit 1; }
 }
 build() { timeout 900 cmake --build "$(folder_of "$1")" -j 2 >"$2" 2>&1; }
-# The native tests that reach the store and the language table.
+# The native tests that reach the store and the language table. A fault
+# can make a loop run away with memory: each test gets at most 4 GB
+# (AddressSanitizer reserves far more address space and keeps its own limit).
 run_tests() {
-  (cd "$(folder_of "$1")" && timeout 900 ctest -j 2 -L 'store|text' --timeout 60 \
+  (cd "$(folder_of "$1")" && { [ "$sanitize" = ON ] || ulimit -v 4000000; } &&
+    timeout 900 ctest -j 2 -L 'store|text' --timeout 60 \
     --output-on-failure) >"$2" 2>&1
 }
 
