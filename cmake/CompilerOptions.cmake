@@ -15,6 +15,13 @@ if(ONDREL_SANITIZE AND NOT WIN32)
     -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(ondrel_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
+# The shipped 32-bit program is built for processors without SSE2, so its
+# text scanner takes the path without SSE2; this builds that path natively,
+# so that the native tests run it too.
+option(ONDREL_SCAN_WITHOUT_SSE2 "Build the scanner's path for processors without SSE2" OFF)
+if(ONDREL_SCAN_WITHOUT_SSE2)
+  target_compile_options(ondrel_build_flags INTERFACE -U__SSE2__)
+endif()
 if(WIN32)
   # Unicode Win32 API in the organiser; the installer and uninstaller call the
   # ANSI (...A) functions by name, so the macros do not matter to them.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
-#   1. the portable code natively, with AddressSanitizer and UBSan;
+#   1. the portable code natively, with AddressSanitizer and UBSan; the
+#      store and text tests also in a build whose text scanner takes the
+#      path without SSE2, as the shipped 32-bit program's does;
 #   2. the Windows programs with MinGW-w64, their tests under Wine in a
 #      virtual display (unit tests, GUI tests, installer end-to-end tests).
 # Installs what is missing first. Ends with a line "N passed, N failed".
@@ -20,6 +22,12 @@ cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DONDREL_SANITIZE=O
   >"$logs/native-configure.log" 2>&1 || { cat "$logs/native-configure.log"; exit 1; }
 cmake --build build/native -j "$jobs" >"$logs/native-build.log" 2>&1 ||
   { tail -n 60 "$logs/native-build.log"; exit 1; }
+echo "== native build without SSE2 (the scanner path of the shipped 32-bit program)"
+cmake -S . -B build/native-nosse2 -G Ninja -DCMAKE_BUILD_TYPE=Debug -DONDREL_SANITIZE=ON \
+  -DONDREL_SCAN_WITHOUT_SSE2=ON -DONDREL_BENCH=OFF \
+  >"$logs/native-nosse2-configure.log" 2>&1 || { cat "$logs/native-nosse2-configure.log"; exit 1; }
+cmake --build build/native-nosse2 -j "$jobs" >"$logs/native-nosse2-build.log" 2>&1 ||
+  { tail -n 60 "$logs/native-nosse2-build.log"; exit 1; }
 
 # shellcheck source=scripts/wine-env.sh
 . "$ondrel_root/scripts/wine-env.sh"
@@ -69,6 +77,8 @@ run_ctest() {
 
 echo "== native tests"
 run_ctest build/native "$logs/native-ctest.log" -j "$jobs" || status=1
+echo "== native store and text tests without SSE2"
+run_ctest build/native-nosse2 "$logs/native-nosse2-ctest.log" -j "$jobs" -L 'store|text' || status=1
 
 echo "== Windows tests under Wine ($ondrel_wine_bits-bit)"
 # The launcher of the Windows tests notes here each time Wine failed to
@@ -82,10 +92,10 @@ wine "$ondrel_win_build/tests/support/wine_keepalive.exe" </dev/null >/dev/null 
 run_ctest "$ondrel_win_build" "$logs/win-ctest.log" || status=1
 ondrel_wine_stop
 
-# One closing count over both runs, from ctest's own summaries.
+# One closing count over every run, from ctest's own summaries.
 count() { sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\).*/\1 \2/p' "$1" | tail -n 1; }
 passed=0; failed=0
-for log in "$logs/native-ctest.log" "$logs/win-ctest.log"; do
+for log in "$logs/native-ctest.log" "$logs/native-nosse2-ctest.log" "$logs/win-ctest.log"; do
   read -r f t <<<"$(count "$log")"
   # A run that ended without its summary counts as one failure.
   if [ -z "${t:-}" ]; then echo "no test summary in $log" >&2; status=1; failed=$((failed + 1)); continue; fi

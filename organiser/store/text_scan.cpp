@@ -10,6 +10,14 @@
 
 namespace ondrel {
 
+bool ScanUsesSse2() {
+#ifdef ONDREL_SCAN_SSE2
+  return true;
+#else
+  return false;
+#endif
+}
+
 std::size_t FindUnit(TextView text, char16_t unit, std::size_t from) {
   const char16_t* data = text.data();
   const std::size_t size = text.size();

@@ -1,5 +1,9 @@
 #include "organiser/store/database.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "tests/store/store_fixture.h"
 
 namespace ondrel::test {
@@ -47,11 +51,71 @@ TEST_F(DatabaseTest, WritesTheDocumentedExampleByteForByte) {
 
 TEST_F(DatabaseTest, FirstStartHasNoFileAndTheFirstSaveWritesOneBlock) {
   EXPECT_FALSE(files_.Exists(kPath));
+  EXPECT_EQ(lastLoad_.status, LoadResult::Status::kNoFile);
+  EXPECT_FALSE(lastLoad_.damaged);
   EXPECT_EQ(database_->DocumentCount(), 0u);
+  EXPECT_EQ(database_->DocumentAt(0), nullptr);
+  // A new record with nothing typed has nothing to write.
+  Document* untouched = database_->CreateDocument(NoteDocument::kTypeName);
+  EXPECT_TRUE(database_->Save(untouched));
+  EXPECT_FALSE(files_.Exists(kPath));
+  EXPECT_FALSE(database_->IsFileBehind());
+  EXPECT_EQ(database_->DocumentAt(1), nullptr);
   ASSERT_TRUE(database_->Save(NewNote(u"first", u"", u"")));
   Text file = FileText();
   EXPECT_EQ(file.find(u"<Document>"), file.rfind(u"<Document>"));
-  EXPECT_EQ(Subjects(*Reloaded()), std::vector<Text>{u"first"});
+  EXPECT_EQ(Subjects(*Reloaded()), (std::vector<Text>{u"first"}));
+}
+
+// A save after a crash finds the temporary file of an earlier one, longer
+// than its own: the file written must be exactly the new one.
+TEST_F(DatabaseTest, ALeftoverTemporaryFileIsReplacedExactly) {
+  files_.Put(kPath + u".tmp", MemoryFileSystem::Bytes(5000, 0x41));
+  ASSERT_TRUE(database_->Save(NewNote(u"a", u"", u"")));
+  EXPECT_EQ(Subjects(*Reloaded()), std::vector<Text>{u"a"});
+  EXPECT_FALSE(lastLoad_.damaged);
+  EXPECT_EQ(files_.FileCount(), 1u);
+}
+
+// The flags describe the last load and the last save, never an earlier one.
+TEST_F(DatabaseTest, FlagsFollowTheLastLoadAndTheLastSave) {
+  PutFile(kExample);
+  database_ = Reloaded();
+  auto* note = static_cast<NoteDocument*>(database_->DocumentAt(0));
+  note->SetField(note->body(), TextView(u"bread"));
+  files_.FailAt(FailingStep::kReplace);
+  EXPECT_FALSE(database_->Save(note));
+  EXPECT_TRUE(database_->IsFileBehind());
+  EXPECT_TRUE(note->IsDirty());
+  files_.FailAt(FailingStep::kNone);
+  EXPECT_TRUE(database_->Save(note));
+  EXPECT_FALSE(database_->IsFileBehind());
+  EXPECT_FALSE(note->IsDirty());
+  const MemoryFileSystem::Bytes saved = files_.Contents(kPath);
+
+  // Behind again, then loaded anew: the new load starts clean.
+  note->SetField(note->body(), TextView(u"butter"));
+  files_.FailAt(FailingStep::kWrite);
+  EXPECT_FALSE(database_->Save(note));
+  files_.FailAt(FailingStep::kNone);
+  EXPECT_EQ(database_->Load(kPath).status, LoadResult::Status::kRead);
+  EXPECT_FALSE(database_->IsFileBehind());
+  EXPECT_FALSE(database_->RefusesSaves());
+
+  // A load that could not read refuses saves; a good one after it does not.
+  files_.FailCall(1);
+  EXPECT_EQ(database_->Load(kPath).status, LoadResult::Status::kCouldNotRead);
+  files_.FailCall(0);
+  EXPECT_TRUE(database_->RefusesSaves());
+  EXPECT_EQ(database_->DocumentCount(), 0u);
+  EXPECT_EQ(database_->Load(kPath).status, LoadResult::Status::kRead);
+  EXPECT_FALSE(database_->RefusesSaves());
+  note = static_cast<NoteDocument*>(database_->DocumentAt(0));
+  EXPECT_EQ(note->body(), Text(u"bread"));
+  note->SetField(note->body(), TextView(u"jam"));
+  EXPECT_TRUE(database_->Save(note));
+  EXPECT_NE(files_.Contents(kPath), saved);
+  EXPECT_EQ(files_.FileCount(), 1u);
 }
 
 TEST_F(DatabaseTest, SavingOneNoteLeavesEveryOtherBlockByteForByte) {
@@ -107,21 +171,45 @@ TEST_F(DatabaseTest, ListsByExactKindAndEverythingWithoutKind) {
   EXPECT_EQ(listed.count(), 0u);
 }
 
+// Blanks, line ends and the database's own tags between blocks, and a
+// byte-order mark in front, are what other editors leave: such a file is
+// whole, and no backup is made of it. Any other text there is kept in one.
 TEST_F(DatabaseTest, ByteOrderMarkAndTextBetweenBlocksLoadTheSameDocuments) {
   const Text blocks[] = {NoteBlock(u"one", u"01.02.2020 10:00"),
                          NoteBlock(u"two", u"02.02.2020 11:00")};
-  const Text variants[] = {
-      u"<Database>" + blocks[0] + blocks[1] + u"</Database>",
-      u"\xFEFF<Database>" + blocks[0] + blocks[1] + u"</Database>",
-      u"<Database>\r\n  " + blocks[0] + u"\r\n\t" + blocks[1] + u"\r\n</Database>\r\n",
-      u"junk" + blocks[0] + u"more junk" + blocks[1] + u"tail",
-      blocks[0] + blocks[1],
+  struct Variant {
+    const char* what;
+    Text text;
+    bool damaged;
   };
-  for (const Text& variant : variants) {
-    PutFile(variant);
+  const Variant variants[] = {
+      {"as written", u"<Database>" + blocks[0] + blocks[1] + u"</Database>", false},
+      {"byte-order mark", u"\xFEFF<Database>" + blocks[0] + blocks[1] + u"</Database>", false},
+      {"CRLF, blanks and tabs",
+       u"<Database>\r\n  " + blocks[0] + u"\r\n\t" + blocks[1] + u"\r\n</Database>\r\n", false},
+      {"no database tags", blocks[0] + blocks[1], false},
+      {"tags twice", u"<Database><Database>" + blocks[0] + u"</Database>" + blocks[1], false},
+      {"text all round", u"junk" + blocks[0] + u"more junk" + blocks[1] + u"tail", true},
+      {"one unit after the opening tag", u"<Database>x" + blocks[0] + blocks[1], true},
+      {"text after the last block", u"<Database>" + blocks[0] + blocks[1] + u"tail", true},
+      {"two stray closing tags",
+       u"<Database>" + blocks[0] + u"</Document></Document>" + blocks[1] + u"</Database>", true},
+      {"byte-order mark twice", u"\xFEFF\xFEFF<Database>" + blocks[0] + blocks[1], true},
+  };
+  for (const Variant& variant : variants) {
+    SCOPED_TRACE(variant.what);
+    files_ = MemoryFileSystem();
+    PutFile(variant.text);
     std::unique_ptr<Database> loaded = Reloaded();
+    EXPECT_EQ(lastLoad_.status, LoadResult::Status::kRead);
     EXPECT_EQ(Subjects(*loaded), (std::vector<Text>{u"one", u"two"}));
     EXPECT_EQ(loaded->DocumentAt(1)->GetText(), blocks[1]);
+    EXPECT_EQ(lastLoad_.damaged, variant.damaged);
+    EXPECT_EQ(lastLoad_.backupPath, variant.damaged ? kPath + u".bak" : Text());
+    EXPECT_EQ(files_.FileCount(), variant.damaged ? 2u : 1u);
+    if (variant.damaged) {
+      EXPECT_EQ(files_.Contents(kPath + u".bak"), files_.Contents(kPath));
+    }
   }
 }
 
@@ -211,6 +299,7 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
       {"byte-order mark and stray text", LittleEndianBytes(u"\xFEFF<Database>stray" + good)},
       {"byte-order mark and odd byte", oddWithMark},
       {"a single byte", MemoryFileSystem::Bytes{0x3C}},
+      {"a slash in front", LittleEndianBytes(u"/<Database>" + good + u"</Database>")},
       {"re-saved as UTF-8", utf8},
   };
   for (const Case& c : cases) {
@@ -246,6 +335,85 @@ TEST_F(DatabaseTest, TextThatCannotBeKeptIsBackedUpAtLoadUnderAFreeName) {
     EXPECT_FALSE(lastLoad_.damaged);
     EXPECT_EQ(files_.FileCount(), 4u);
   }
+}
+
+Text BackupName(int number) {
+  if (number == 0) return u"ondrel.db.bak";
+  const std::string digits = std::to_string(number);
+  return u"ondrel.db." + Text(digits.begin(), digits.end()) + u".bak";
+}
+
+// Backup names count on past 9; a name is free only when no file has it: a
+// copy that cannot be read, or that differs in a single byte (the odd last
+// one included), is someone's and is kept as it is.
+TEST_F(DatabaseTest, ABackupTakesTheFirstNameNoFileHasAndNeverOverwritesOne) {
+  MemoryFileSystem::Bytes damaged =
+      LittleEndianBytes(u"<Database>" + NoteBlock(u"a", u"01.02.2020 10:00") + u"stray");
+  damaged.push_back(0x41);
+  MemoryFileSystem::Bytes otherOddByte = damaged;
+  otherOddByte.back() = 0x42;
+  const MemoryFileSystem::Bytes other = {1, 2, 3};
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, MemoryFileSystem::Bytes>> taken;  // by backup number
+    int unreadable;                                               // -1: none
+    int expected;
+  };
+  std::vector<std::pair<int, MemoryFileSystem::Bytes>> tenTaken;
+  for (int n = 0; n <= 9; ++n) tenTaken.push_back({n, other});
+  std::vector<std::pair<int, MemoryFileSystem::Bytes>> elevenTaken = tenTaken;
+  elevenTaken.push_back({10, other});
+  std::vector<std::pair<int, MemoryFileSystem::Bytes>> sameAtFive = elevenTaken;
+  sameAtFive[5].second = damaged;
+  const Case cases[] = {
+      {"none taken", {}, -1, 0},
+      {"up to .9 taken", tenTaken, -1, 10},
+      {"up to .10 taken", elevenTaken, -1, 11},
+      {"the same file kept at .5 already", sameAtFive, -1, 5},
+      {"the first one unreadable", {{0, other}}, 0, 1},
+      {"the first one another odd byte", {{0, otherOddByte}}, -1, 1},
+      {"a gap at .1", {{0, other}, {2, other}}, -1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    files_ = MemoryFileSystem();
+    files_.Put(kPath, damaged);
+    for (const auto& [number, bytes] : c.taken) files_.Put(BackupName(number), bytes);
+    if (c.unreadable >= 0) files_.MakeUnreadable(BackupName(c.unreadable));
+    database_ = Reloaded();
+    EXPECT_TRUE(lastLoad_.damaged);
+    EXPECT_EQ(lastLoad_.backupPath, BackupName(c.expected));
+    EXPECT_EQ(files_.Contents(BackupName(c.expected)), damaged);
+    for (const auto& [number, bytes] : c.taken) {
+      EXPECT_EQ(files_.Contents(BackupName(number)), bytes) << "backup " << number;
+    }
+    const bool copied = c.expected != 5;
+    EXPECT_EQ(files_.FileCount(), 1 + c.taken.size() + (copied ? 1 : 0));
+    // Saves go on once the copy exists, and never write it again.
+    files_.FailAt(FailingStep::kCreate, u".bak.tmp");
+    EXPECT_TRUE(database_->Save(NewNote(u"new", u"", u"")));
+    EXPECT_EQ(files_.Contents(BackupName(c.expected)), damaged);
+  }
+}
+
+// With every backup name taken the damaged file cannot be kept: no save
+// replaces it, and the store says the file is behind.
+TEST_F(DatabaseTest, WhenEveryBackupNameIsTakenNoSaveReplacesTheFile) {
+  const MemoryFileSystem::Bytes damaged =
+      LittleEndianBytes(u"<Database>" + NoteBlock(u"a", u"01.02.2020 10:00") + u"stray");
+  files_.Put(kPath, damaged);
+  for (int n = 0; n < 1000; ++n) files_.Put(BackupName(n), {static_cast<unsigned char>(n)});
+  database_ = Reloaded();
+  EXPECT_TRUE(lastLoad_.damaged);
+  EXPECT_EQ(lastLoad_.backupPath, Text());
+  NoteDocument* note = NewNote(u"new", u"", u"");
+  EXPECT_FALSE(database_->Save(note));
+  EXPECT_TRUE(note->IsDirty());
+  EXPECT_TRUE(database_->IsFileBehind());
+  EXPECT_FALSE(database_->DeleteAndSave(database_->DocumentAt(0)));
+  EXPECT_EQ(files_.Contents(kPath), damaged);
+  EXPECT_EQ(files_.FileCount(), 1001u);
+  EXPECT_FALSE(files_.Exists(BackupName(1000)));
 }
 
 // After a load that could not read the file, nothing may replace it: an

@@ -123,6 +123,14 @@ TEST_F(DocumentKindsTest, WhatAKindDoesNotReadIsWrittenBackAfterItsFields) {
        u"<Subject>edited</Subject><Body></Body><Body>second</Body>"},
       {"missing closing tag", u"<Subject>s<Extra/>x</Document>",
        u"<Subject>edited</Subject><Extra/>x"},
+      {"a known element inside a field", u"<Subject>a<Body>b</Body>c</Subject><Body>d</Body>",
+       u"<Subject>edited</Subject><Body>b</Body><Body>d</Body>"},
+      {"elements nested in an unknown one",
+       u"<Extra><Keywords>k</Keywords><Inner>i</Inner></Extra><Subject>s</Subject>",
+       u"<Subject>edited</Subject><Keywords>k</Keywords><Extra><Inner>i</Inner></Extra>"},
+      {"a second creation date",
+       u"<Subject>s</Subject><CreateDate>later</CreateDate>",
+       u"<Subject>edited</Subject><CreateDate>later</CreateDate>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -147,6 +155,47 @@ TEST_F(DocumentKindsTest, WhatAKindDoesNotReadIsWrittenBackAfterItsFields) {
     EXPECT_EQ(again->subject(), Text(u"edited"));
     EXPECT_EQ(again->body(), note->body());
     EXPECT_EQ(again->UnreadText(), unread);
+  }
+}
+
+// A creation date stored empty stays empty: the rewrite keeps an empty
+// element first, so the one kept unread further on is not read instead.
+TEST_F(DocumentKindsTest, AnEmptyCreationDateStaysTheOneReadFirst) {
+  PutFile(u"<Database><Document><DocumentType>NoteDocument</DocumentType><CreateDate>"
+          u"</CreateDate><Subject>s</Subject><CreateDate>later</CreateDate></Document>"
+          u"</Database>");
+  database_ = Reloaded();
+  auto* note = static_cast<NoteDocument*>(database_->DocumentAt(0));
+  ASSERT_EQ(note->GetCreateDate(), Text());
+  note->SetField(note->subject(), TextView(u"edited"));
+  ASSERT_TRUE(database_->Save(note));
+  std::unique_ptr<Database> reloaded = Reloaded();
+  auto* again = static_cast<NoteDocument*>(reloaded->DocumentAt(0));
+  EXPECT_EQ(again->GetCreateDate(), Text());
+  EXPECT_EQ(again->UnreadText(), u"<CreateDate>later</CreateDate>");
+}
+
+// A document made new again, whatever it held, has no field, no text and
+// nothing unread.
+TEST_F(DocumentKindsTest, InitNewForgetsEveryField) {
+  for (const char16_t* kind :
+       {NoteDocument::kTypeName, PasswordDocument::kTypeName, PhoneDocument::kTypeName}) {
+    SCOPED_TRACE(std::string(TextView(kind).begin(), TextView(kind).end()));
+    FieldedDocument* document = Fielded(database_->CreateDocument(kind));
+    document->LoadFromText(u"<Document><DocumentType>" + Text(kind) +
+                           u"</DocumentType><Extra>x</Extra></Document>");
+    for (std::size_t i = 0; i < document->FieldCount(); ++i) {
+      document->SetField(document->Field(i), TextView(u"v"));
+    }
+    ASSERT_TRUE(database_->Save(document));
+    ASSERT_FALSE(document->UnreadText().empty());
+    document->InitNew();
+    for (std::size_t i = 0; i < document->FieldCount(); ++i) {
+      EXPECT_FALSE(document->Field(i).has_value()) << "field " << i;
+    }
+    EXPECT_TRUE(document->StoredText().empty());
+    EXPECT_TRUE(document->UnreadText().empty());
+    EXPECT_FALSE(document->IsDirty());
   }
 }
 

@@ -36,6 +36,10 @@ TEST(DayNumberTest, ReadsOnlyWellFormedDatesAndNeverPastTheStamp) {
       {u"", 0},
       {u"5.3.2024 9:07", 0},
       {u"05.03.20x4 09:07", 0},
+      {u"x5.03.2024 09:07", 0},
+      {u"05.0x.2024 09:07", 0},
+      {u"05.03.202x 09:07", 0},  // every place of the date is looked at
+      {u"09.09.1999 09:09", 743916},
       {u"\xFF10\x0030.03.2024 09:07", 0},  // a full-width digit is no digit
       {u"ab.cd.efgh ij:kl", 0},
   };

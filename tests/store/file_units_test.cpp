@@ -58,6 +58,12 @@ TEST(FileUnitsTest, AnyFileSystemReadsLittleEndianUnitsAndSetsAnOddByteAside) {
   FileUnits read;
   EXPECT_FALSE(files.FileSystem::ReadAllUnits(u"missing", read).read());
   EXPECT_EQ(files.ReadAllUnits(u"missing", read).status, ReadResult::Status::kNoFile);
+  // The seam's own way cannot tell why ReadAll failed: a file that is there
+  // but cannot be read must never pass for a missing one (a store would
+  // then write over it).
+  files.MakeUnreadable(u"file");
+  EXPECT_EQ(files.FileSystem::ReadAllUnits(u"file", read).status, ReadResult::Status::kFailed);
+  EXPECT_EQ(files.ReadAllUnits(u"file", read).status, ReadResult::Status::kFailed);
 }
 
 // A reader that finds more bytes than the size it expected enlarges the

@@ -14,6 +14,7 @@
 #include "organiser/platform/platform.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
+#include "organiser/store/utf16_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace ondrel::test {
@@ -188,12 +189,24 @@ TEST_F(PlatformFileSystemTest, AnUnkeepableFileIsBackedUpByteForByte) {
 TEST_F(PlatformFileSystemTest, AStoreSavesAndReloadsThroughThePlatformFiles) {
   FixedClock clock({2024, 3, 5, 9, 7});
   const Text path = folder_.File("ondrel.db");
+  // The temporary file of a save that a crash ended, longer than the next
+  // save's: that save must leave exactly its own bytes.
+  {
+    std::unique_ptr<WritableFile> leftover = files_->OpenForWriting(path + u".tmp");
+    ASSERT_NE(leftover, nullptr);
+    const Bytes junk(10000, 0x41);
+    ASSERT_TRUE(leftover->Write(junk.data(), junk.size()));
+    ASSERT_TRUE(leftover->Close());
+  }
   {
     Database database(*files_, clock);
     EXPECT_EQ(database.Load(path).status, LoadResult::Status::kNoFile);
     auto* note = static_cast<NoteDocument*>(database.CreateDocument(NoteDocument::kTypeName));
     note->SetField(note->subject(), TextView(u"\u00DCbung <1> & more"));
     ASSERT_TRUE(database.Save(note));
+    Bytes written;
+    ASSERT_TRUE(files_->ReadAll(path, written));
+    EXPECT_EQ(written, LittleEndianBytes(u"<Database>" + note->GetText() + u"</Database>"));
   }
   Database reloaded(*files_, clock);
   ASSERT_EQ(reloaded.Load(path).status, LoadResult::Status::kRead);

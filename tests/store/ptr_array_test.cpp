@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "organiser/store/ptr_array.h"
 
 namespace ondrel::test {
@@ -24,6 +27,27 @@ TEST(PtrArrayTest, GrowsBySixteenAndKeepsANullSlotAfterTheLast) {
   EXPECT_EQ(array.count(), 40u);
   EXPECT_EQ(array.slot(array.count()), nullptr);
   for (std::uint32_t i = 0; i < array.count(); ++i) EXPECT_EQ(array[i], &values[i]);
+}
+
+// The slot storage may come from memory used before: the new slots must be
+// made null, not found null. (A block of the same size freed just before
+// is what the allocator hands out next, garbage and all.)
+TEST(PtrArrayTest, NewSlotsAreNullEvenInMemoryUsedBefore) {
+  for (std::uint32_t size : {16u, 32u}) {
+    void* used = std::malloc(size * sizeof(int*));
+    ASSERT_NE(used, nullptr);
+    std::memset(used, 0xAB, size * sizeof(int*));
+    std::free(used);
+    PtrArray<int> array;
+    int value = 0;
+    for (std::uint32_t i = 0; i + 1 < size; ++i) array.Append(&value);
+    ASSERT_EQ(array.capacity(), size);
+    for (std::uint32_t slot = size - 1; slot < size; ++slot) EXPECT_EQ(array.slot(slot), nullptr);
+    array.Grow(size + 64);
+    for (std::uint32_t slot = size - 1; slot < size + 64; ++slot) {
+      EXPECT_EQ(array.slot(slot), nullptr) << "slot " << slot;
+    }
+  }
 }
 
 TEST(PtrArrayTest, OwningArrayFreesItsItemsBorrowingOneDoesNot) {

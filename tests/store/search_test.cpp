@@ -1,5 +1,6 @@
 #include "organiser/store/search.h"
 
+#include <string>
 #include <vector>
 
 #include "tests/store/store_fixture.h"
@@ -49,6 +50,26 @@ TEST(FindNoCaseTest, FoldsOnlyAsciiLetters) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FindNoCase(c.value, c.term), c.found) << "case " << (&c - cases);
+  }
+}
+
+// Every letter folds both ways, in the first unit of a term and later;
+// the units beside the letters ('@' '[' '`' '{') and other scripts do not.
+TEST(FindNoCaseTest, FoldsEveryLetterBothWaysAndNothingElse) {
+  for (char16_t upper = u'A'; upper <= u'Z'; ++upper) {
+    const char16_t lower = static_cast<char16_t>(upper + 32);
+    const Text up(1, upper), low(1, lower);
+    SCOPED_TRACE(std::string(1, static_cast<char>(upper)));
+    EXPECT_EQ(FindNoCase(u"-" + up, low), 1u);
+    EXPECT_EQ(FindNoCase(u"-" + low, up), 1u);
+    EXPECT_EQ(FindNoCase(u"x" + up + up + u"x", u"x" + low + low), 0u);
+    EXPECT_EQ(FindNoCase(u"-" + low + low + up, up + up + low), 1u);
+  }
+  const char16_t neighbours[][2] = {{u'@', u'`'}, {u'[', u'{'}, {u'\u00C0', u'\u00E0'},
+                                    {u'\u0391', u'\u03B1'}};
+  for (const auto& pair : neighbours) {
+    EXPECT_EQ(FindNoCase(Text(1, pair[0]), Text(1, pair[1])), std::nullopt);
+    EXPECT_EQ(FindNoCase(u"a" + Text(1, pair[1]), u"A" + Text(1, pair[0])), std::nullopt);
   }
 }
 
@@ -102,6 +123,27 @@ TEST_F(SearchTest, EveryTermMustOccurInItsField) {
   // Values are searched as the user typed them, not as they are escaped.
   EXPECT_EQ(Find(u"", u"", u"\"tom & jerry\"", from, to), V{u"Blue car"});
   EXPECT_EQ(Find(u"", u"", u"amp", from, to), V{});
+}
+
+// Values holding entities stand in several notes in a row, and some notes
+// lack a field the one before had: each note is judged by its own values.
+TEST_F(SearchTest, EachNoteIsJudgedByItsOwnDecodedValues) {
+  AddNote(u"one", u"a&b", u"Tom & Jerry <3", At(1, 3, 2024, 8, 0));
+  AddNote(u"two", u"", u"&", At(1, 3, 2024, 8, 0));
+  AddNote(u"three", u"k<", u"<&>", At(1, 3, 2024, 8, 0));
+  AddNote(u"four", u"plain", u"Jerry", At(1, 3, 2024, 8, 0));
+  const Date from = Day(1, 1, 2024), to = Day(31, 12, 2024);
+  using V = std::vector<Text>;
+  EXPECT_EQ(Find(u"", u"", u"tom", from, to), V{u"one"});
+  EXPECT_EQ(Find(u"", u"", u"jerry", from, to), (V{u"one", u"four"}));
+  EXPECT_EQ(Find(u"", u"", u"&", from, to), (V{u"one", u"two", u"three"}));
+  EXPECT_EQ(Find(u"", u"", u"<3", from, to), V{u"one"});
+  EXPECT_EQ(Find(u"", u"", u"\"<&>\"", from, to), V{u"three"});
+  EXPECT_EQ(Find(u"", u"&", u"", from, to), V{u"one"});
+  EXPECT_EQ(Find(u"", u"b", u"", from, to), V{u"one"});
+  EXPECT_EQ(Find(u"", u"<", u"", from, to), V{u"three"});
+  EXPECT_EQ(Find(u"", u"", u"amp", from, to), V{});
+  EXPECT_EQ(Find(u"", u"", u"lt", from, to), V{});
 }
 
 TEST_F(SearchTest, DateRangeIsInclusiveOnTheModificationDay) {

@@ -45,7 +45,7 @@ bool EndsWith(const Text& text, const Text& suffix) {
 }  // namespace
 
 bool MemoryFileSystem::ReadAll(const Text& path, Bytes& bytes) {
-  if (Fails(FailingStep::kNone, path)) return false;
+  if (Fails(FailingStep::kNone, path) || unreadable_.count(path) != 0) return false;
   auto found = files_.find(path);
   if (found == files_.end()) return false;
   bytes = found->second;
@@ -53,7 +53,9 @@ bool MemoryFileSystem::ReadAll(const Text& path, Bytes& bytes) {
 }
 
 ReadResult MemoryFileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
-  if (Fails(FailingStep::kNone, path)) return ReadResult{ReadResult::Status::kFailed, u"injected"};
+  if (Fails(FailingStep::kNone, path) || unreadable_.count(path) != 0) {
+    return ReadResult{ReadResult::Status::kFailed, u"injected"};
+  }
   auto found = files_.find(path);
   if (found == files_.end()) return ReadResult{ReadResult::Status::kNoFile, Text()};
   const Bytes& bytes = found->second;

@@ -5,6 +5,7 @@
 // call of any kind, counted. Untold, it fails nothing.
 
 #include <map>
+#include <set>
 #include <vector>
 
 #include "organiser/store/file_system.h"
@@ -47,6 +48,10 @@ class MemoryFileSystem final : public FileSystem {
   void FailCall(std::size_t n) {
     failCall_ = n == 0 ? 0 : calls_ + n;
   }
+  // Every read of the file at path fails from now on (a file another
+  // program holds, or a bad sector); the file itself stays as it is.
+  void MakeUnreadable(const Text& path) { unreadable_.insert(path); }
+
   // Calls made so far (reads, opens, writes, flushes, closes, replaces,
   // removals).
   std::size_t CallCount() const { return calls_; }
@@ -68,6 +73,7 @@ class MemoryFileSystem final : public FileSystem {
   Text failingSuffix_;
   std::size_t calls_ = 0;
   std::size_t failCall_ = 0;
+  std::set<Text> unreadable_;
 };
 
 }  // namespace ondrel::test

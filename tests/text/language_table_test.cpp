@@ -162,7 +162,11 @@ TEST(LanguageTableTest, ReloadReplacesTheTable) {
   LanguageTable table;
   table.LoadFromBytes(LanguageBytes(u"[S]\r\nKEng=old\r\nOnlyOldEng=1\r\n"));
   EXPECT_EQ(Find(table, u"S", u"K"), Text(u"old"));
-  table.LoadFromBytes(LanguageBytes(u"[T]\r\n[S]\r\nKEng=new\r\n"));
+  EXPECT_EQ(Find(table, u"", u"K"), Text(u"old"));
+  table.LoadFromBytes(LanguageBytes(u"Junk\r\nKEng=above\r\n[S]\r\nKEng=new\r\n"));
+  EXPECT_EQ(table.LineCount(), 4u);
+  // Where a section stood in the old text says nothing about the new one.
+  EXPECT_EQ(Find(table, u"", u"K"), Text(u"new"));
   EXPECT_EQ(Find(table, u"S", u"K"), Text(u"new"));
   EXPECT_EQ(table.Lookup(u"S", u"OnlyOld"), nullptr);
 }
