@@ -214,7 +214,8 @@ class Model {
   // form; one never written leaves the list.
   void GiveUp(int p) {
     PageState& page = pages_[p];
-    if (page.current >= 0) {
+    const bool reverts = page.current >= 0;
+    if (reverts) {
       Record& record = store_[static_cast<std::size_t>(page.current)];
       if (record.inFile) {
         record.memory = record.written;
@@ -225,7 +226,8 @@ class Model {
       }
     }
     page.form = FormOf(p, page.current);
-    if (fileBehind_) {
+    // The store looks at the file again only when it puts a record back.
+    if (reverts && fileBehind_) {
       fileBehind_ = std::any_of(store_.begin(), store_.end(), [](const Record& r) {
         return !r.removed && (!r.inFile || r.memory != r.written);
       });
