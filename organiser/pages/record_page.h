@@ -94,9 +94,9 @@ class RecordPage : public Page {
 
   // Form (page_form.cpp).
   // Puts document's fields in the form (null empties it) and remembers
-  // what each edit then shows: an edit cannot show every stored text (a
-  // zero character ends it, a single-line edit drops line breaks), and a
-  // field counts as changed only when its edit differs from that.
+  // what each edit then shows: an edit cannot hold every stored text (a
+  // zero character ends it), and a field counts as changed only when its
+  // edit differs from what it showed.
   void ShowDocument(Document* document);
   void ClearForm();
   int LongestFieldText() const;
