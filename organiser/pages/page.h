@@ -30,6 +30,13 @@ class Page {
   // with the form as typed, when the user asked to save and the save
   // failed: the program then stays open.
   virtual bool OfferToSave() = 0;
+  // Saves pending edits without asking, for a session that is ending:
+  // nobody may be there to answer, so nothing is shown. Returns false, with
+  // the form as typed, when they could not be written.
+  virtual bool SaveForSessionEnd() = 0;
+  // True while the page holds something the file does not: typed text, or
+  // a record whose save failed.
+  virtual bool HasUnsavedChanges() const = 0;
   // Places the controls over the main window's client area.
   virtual void Layout() = 0;
   // Refills ring with the page's focusable controls; returns their count.

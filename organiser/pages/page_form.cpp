@@ -27,14 +27,19 @@ TextField* FormField(Document* document, std::size_t fieldIndex) {
 
 void RecordPage::ShowDocument(Document* document) {
   current_ = document;
-  for (const FormFieldSpec& field : description_.form) {
+  shownTexts_.resize(description_.form.size());
+  for (std::size_t i = 0; i < description_.form.size(); ++i) {
+    const FormFieldSpec& field = description_.form[i];
     const TextField* value = document != nullptr ? FormField(document, field.fieldIndex) : nullptr;
-    WriteWindowText(control(field.editSlot),
-                    value != nullptr && value->has_value() ? (*value)->c_str() : nullptr);
+    const HWND edit = control(field.editSlot);
+    WriteWindowText(edit, value != nullptr && value->has_value() ? (*value)->c_str() : nullptr);
+    // Read back: what the edit made of the text is what the user saw.
+    shownTexts_[i] = ReadWindowText(edit);
   }
 }
 
 void RecordPage::ClearForm() {
+  shownTexts_.assign(description_.form.size(), Text());
   for (const FormFieldSpec& field : description_.form) WriteWindowText(control(field.editSlot), nullptr);
 }
 
@@ -46,23 +51,22 @@ int RecordPage::LongestFieldText() const {
   return longest;
 }
 
-bool RecordPage::FieldDiffers(bool differsSoFar, HWND edit, const TextField& storedText) {
+bool RecordPage::FieldDiffers(bool differsSoFar, HWND edit, const Text& shownText) {
   if (differsSoFar) return true;
-  const Text typed = ReadWindowText(edit);
-  if (!storedText.has_value()) return !typed.empty();
-  return typed != *storedText;
+  return ReadWindowText(edit) != shownText;
 }
 
 bool RecordPage::FormDiffers() const {
   bool differs = false;
-  for (const FormFieldSpec& field : description_.form) {
-    const TextField* stored = FormField(current_, field.fieldIndex);
-    differs = FieldDiffers(differs, control(field.editSlot), stored != nullptr ? *stored : TextField());
+  for (std::size_t i = 0; i < description_.form.size(); ++i) {
+    const Text& shown = i < shownTexts_.size() ? shownTexts_[i] : Text();
+    differs = FieldDiffers(differs, control(description_.form[i].editSlot), shown);
   }
   return differs;
 }
 
 bool RecordPage::HasUnsavedChanges() const {
+  if (controls_.empty()) return false;
   if (current_ == nullptr) return LongestFieldText() > 0;  // an empty new form holds nothing
   // A record whose save failed equals the form but is not in the file yet;
   // while the file is behind, saving is what brings it up to date.
@@ -72,30 +76,70 @@ bool RecordPage::HasUnsavedChanges() const {
 
 bool RecordPage::AskToSave() {
   if (controls_.empty() || !HasUnsavedChanges()) return true;
+  ++openBoxes_;
   const int answer = MessageBoxW(parentWindow_, AsWide(MainText(u"MessageSaveQuestion")),
                                  AsWide(MainText(u"MessageWarning")), MB_YESNO | MB_ICONWARNING);
-  if (answer != IDYES) return true;
-  return SaveForm();
+  --openBoxes_;
+  if (answer == IDYES) return SaveForm();
+  GiveUpEdits();
+  return true;
+}
+
+bool RecordPage::SaveForSessionEnd() {
+  if (!HasUnsavedChanges()) return true;
+  return SaveForm(FailedSave::kQuiet);
+}
+
+void RecordPage::GiveUpEdits() {
+  if (current_ == nullptr || database_ == nullptr) {
+    ClearForm();
+    return;
+  }
+  Document* declined = current_;
+  if (database_->Revert(declined)) {
+    UpdateRow(declined);
+    ShowDocument(declined);
+    return;
+  }
+  // Never in the file: its row goes, and the form is new again. Its row is
+  // the last one (a record gets its row when first saved, and none can be
+  // added while it is unsaved), so the rows before it keep their places.
+  const int row = FindRow(declined);
+  if (row >= 0) {
+    SendMessageW(listView_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    InvalidateRect(listView_, nullptr, TRUE);
+  }
+  current_ = nullptr;
+  ClearForm();
 }
 
 void RecordPage::WarnSaveFailed() {
+  ++openBoxes_;
   MessageBoxW(parentWindow_, AsWide(MainText(u"MessageSaveFailed")),
               AsWide(MainText(u"MessageWarning")), MB_OK | MB_ICONWARNING);
+  --openBoxes_;
 }
 
-bool RecordPage::SaveForm() {
+bool RecordPage::SaveForm(FailedSave failedSave) {
   if (controls_.empty() || database_ == nullptr) return false;
   bool written = false;
   try {
-    if (current_ == nullptr) {
+    // A new record is written whole; it has no stored text to keep.
+    const bool whole = current_ == nullptr;
+    if (whole) {
       current_ = database_->CreateDocument(description_.kindName);
       if (current_ == nullptr) return false;
     }
-    for (const FormFieldSpec& field : description_.form) {
-      TextField* stored = FormField(current_, field.fieldIndex);
+    shownTexts_.resize(description_.form.size());
+    for (std::size_t i = 0; i < description_.form.size(); ++i) {
+      TextField* stored = FormField(current_, description_.form[i].fieldIndex);
       if (stored == nullptr) continue;
-      const Text typed = ReadWindowText(control(field.editSlot));
+      Text typed = ReadWindowText(control(description_.form[i].editSlot));
+      // A field the user left as shown keeps its stored text, also what
+      // the edit could not show.
+      if (!whole && typed == shownTexts_[i]) continue;
       current_->SetField(*stored, TextView(typed));
+      shownTexts_[i] = std::move(typed);
     }
     written = database_->Save(current_);
   } catch (const std::exception&) {
@@ -105,7 +149,7 @@ bool RecordPage::SaveForm() {
   }
   // The user must hear of a failed write, or the edits would seem kept when
   // the file is not; the form keeps them and counts as unsaved.
-  if (!written) WarnSaveFailed();
+  if (!written && failedSave == FailedSave::kWarn) WarnSaveFailed();
   if (current_ == nullptr) return false;
 
   if (FindRow(current_) >= 0) {
@@ -113,7 +157,9 @@ bool RecordPage::SaveForm() {
   } else {
     InsertRow(current_, -1);
   }
-  HighlightCurrent();
+  // Inside an open box the page is in the middle of a question or a
+  // warning (a session end can save then); its asker highlights after.
+  if (openBoxes_ == 0) HighlightCurrent();
   return written;
 }
 

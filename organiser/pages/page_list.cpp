@@ -187,7 +187,23 @@ void RecordPage::HighlightCurrent() {
   if (row >= 0) SelectRow(row);
 }
 
+bool RecordPage::IsCurrentHighlighted() const {
+  const int row = current_ != nullptr ? FindRow(current_) : -1;
+  const int first = static_cast<int>(
+      SendMessageW(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (row < 0) return first < 0;
+  return first == row &&
+         SendMessageW(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED) < 0;
+}
+
 void RecordPage::OnItemChanged(const NMLISTVIEW& change) {
+  if ((change.uChanged & LVIF_STATE) != 0 && (change.uOldState & LVIS_SELECTED) != 0 &&
+      (change.uNewState & LVIS_SELECTED) == 0) {
+    // A click on the list's empty area, or Ctrl with a click or Space,
+    // takes the highlight and selects nothing: the form still shows its
+    // record, so its row gets the highlight back.
+    CheckHighlightLater();
+  }
   // Only a row becoming the selected and focused one replaces the form;
   // deselecting, focus alone or extending a multiple selection do not.
   if (change.uNewState != kSelectedAndFocused || change.iItem == -1) return;

@@ -14,6 +14,9 @@ namespace ondrel {
 namespace {
 
 constexpr std::uint32_t kFocusRingInitialSlots = 16;
+// Posted to the main window (which hands it to the active page) with the
+// list view as lParam: see CheckHighlightLater.
+constexpr UINT kCheckHighlightMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -85,6 +88,8 @@ void RecordPage::CreateControls() {
 }
 
 void RecordPage::Show() {
+  // A check posted while the page was last shown went to another page.
+  highlightCheckPosted_ = false;
   for (HWND control : controls_) ShowWindow(control, SW_SHOW);
   Layout();
 }
@@ -152,9 +157,22 @@ LRESULT RecordPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       RunCommand(wParam);
       return 0;
+    case kCheckHighlightMessage:
+      if (reinterpret_cast<HWND>(lParam) != listView_ || listView_ == nullptr) return 0;
+      highlightCheckPosted_ = false;
+      if (openBoxes_ == 0 && !IsCurrentHighlighted()) HighlightCurrent();
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
+}
+
+void RecordPage::CheckHighlightLater() {
+  if (highlightCheckPosted_) return;
+  // Posted, not done now: the list is still in the middle of the click or
+  // key that took the highlight, and may go on to highlight another row.
+  highlightCheckPosted_ = PostMessageW(parentWindow_, kCheckHighlightMessage, 0,
+                                       reinterpret_cast<LPARAM>(listView_)) != FALSE;
 }
 
 void RecordPage::RunCommand(WPARAM command) {

@@ -32,6 +32,8 @@ class RecordPage : public Page {
   void Show() override;
   bool Hide() override;
   bool OfferToSave() override;
+  bool SaveForSessionEnd() override;
+  bool HasUnsavedChanges() const override;
   void Layout() override;
   std::uint32_t FillFocusRing(FocusRing& ring) override;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -83,20 +85,33 @@ class RecordPage : public Page {
   void SelectRow(int row);
   // Leaves exactly the row of current_ highlighted, or none for a new form.
   void HighlightCurrent();
+  bool IsCurrentHighlighted() const;
+  // A row lost its highlight: once the list has finished with the input
+  // that did it, the row of the record in the form is highlighted again
+  // unless another row's record took its place.
+  void CheckHighlightLater();
   void OnItemChanged(const NMLISTVIEW& change);
 
   // Form (page_form.cpp).
+  // Puts document's fields in the form (null empties it) and remembers
+  // what each edit then shows: an edit cannot hold every stored text (a
+  // zero character ends it), and a field counts as changed only when its
+  // edit differs from what it showed.
   void ShowDocument(Document* document);
   void ClearForm();
   int LongestFieldText() const;
-  static bool FieldDiffers(bool differsSoFar, HWND edit, const TextField& storedText);
+  static bool FieldDiffers(bool differsSoFar, HWND edit, const Text& shownText);
   bool FormDiffers() const;
-  // True while the form holds something the file does not: typed text, or
-  // a record whose last save failed.
-  bool HasUnsavedChanges() const;
-  // Saves the form; returns false, after the warning, when the file could
-  // not be written.
-  bool SaveForm();
+  enum class FailedSave { kWarn, kQuiet };
+  // Saves the form: a new record whole, a shown one only in the fields the
+  // user changed, so that the others keep their stored text exactly.
+  // Returns false when the file could not be written; the form is kept,
+  // and with kWarn the user is told.
+  bool SaveForm(FailedSave failedSave = FailedSave::kWarn);
+  // The answer No: the record in the form goes back to what the file holds,
+  // in memory, in its row and in the form; a record the file never held
+  // leaves the list and the form is emptied.
+  void GiveUpEdits();
   void RemoveCurrent();
   void StartNew();
   void WarnSaveFailed();
@@ -110,6 +125,13 @@ class RecordPage : public Page {
   const PageDescription& description_;
   const LanguageTable& language_;
   std::vector<HWND> controls_;  // child controls, destroyed by the main window
+  // What each form edit showed right after the form was last filled or
+  // saved, in form order.
+  std::vector<Text> shownTexts_;
+  // Message boxes of this page now open: while one is, the page is inside
+  // a question or a warning, and whoever opened it settles the highlight.
+  int openBoxes_ = 0;
+  bool highlightCheckPosted_ = false;
   Font font_;
 };
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "organiser/shell/shutdown_block.h"
 #include "organiser/store/text.h"
 #include "organiser/win32/focus_ring.h"
 #include "organiser/win32/gdi_owners.h"
@@ -90,6 +91,12 @@ class MainWindow {
   // failed save.
   LRESULT OnClose(HWND window);
   LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam);
+  // The session is ending (log-off, shutdown): the active page saves its
+  // edits without asking. When that fails the session is held, with the
+  // reason, and the form keeps what was typed.
+  LRESULT OnQueryEndSession(HWND window);
+  // Lifts the session's hold once the active page has nothing unsaved.
+  void LiftShutdownBlockWhenSaved();
   LRESULT OnDrawItem(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
@@ -117,6 +124,8 @@ class MainWindow {
   bool handlerFailed_ = false;
   // What loading the database has to tell the user; empty when nothing.
   Text startWarning_;
+  // Set while a session end was refused because edits could not be saved.
+  ShutdownBlock shutdownBlock_;
 };
 
 // The minimum tracking size of the main window, for WM_GETMINMAXINFO.

@@ -6,6 +6,7 @@
 #include "organiser/pages/page.h"
 #include "organiser/shell/main_window.h"
 #include "organiser/shell/tab_strip.h"
+#include "organiser/text/language_table.h"
 
 namespace ondrel {
 
@@ -29,7 +30,9 @@ LRESULT CALLBACK MainWindow::MainWindowProc(HWND window, UINT message, WPARAM wP
   }
 
   try {
-    return self->HandleMessage(window, message, wParam, lParam);
+    const LRESULT result = self->HandleMessage(window, message, wParam, lParam);
+    self->LiftShutdownBlockWhenSaved();
+    return result;
   } catch (...) {
     // An exception must not unwind through USER32. A failed creation fails
     // the window; any later failure ends the program with exit code 1.
@@ -59,6 +62,10 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(window, wParam, lParam);
     case WM_ACTIVATE: return OnActivate(window, wParam);
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    // The session ends (or goes on) after the answer above; the process may
+    // be ended at any moment, and nobody may be there: nothing to do or show.
+    case WM_ENDSESSION: return 0;
     default: return PassOn(window, message, wParam, lParam, false);
   }
 }
@@ -88,6 +95,23 @@ LRESULT MainWindow::OnClose(HWND window) {
   // open with the form as typed.
   if (currentPage_ == 0 || pages_[currentPage_]->OfferToSave()) DestroyWindow(window);
   return 0;
+}
+
+LRESULT MainWindow::OnQueryEndSession(HWND window) {
+  if (currentPage_ == 0 || pages_[currentPage_]->SaveForSessionEnd()) {
+    shutdownBlock_.Lift();
+    return TRUE;
+  }
+  // The system shows the reason beside the program's name; the failed
+  // save's own words say what is wrong and what to do.
+  const char16_t* reason = language_->Lookup(u"MainWindow", u"MessageSaveFailed");
+  shutdownBlock_.Set(window, reason != nullptr ? Text(reason) : Text(u"ondrel.db"));
+  return FALSE;
+}
+
+void MainWindow::LiftShutdownBlockWhenSaved() {
+  if (!shutdownBlock_.IsSet()) return;
+  if (currentPage_ == 0 || !pages_[currentPage_]->HasUnsavedChanges()) shutdownBlock_.Lift();
 }
 
 LRESULT MainWindow::OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {

@@ -245,6 +245,23 @@ bool Database::DeleteAndSave(Document* document) {
   return false;
 }
 
+bool Database::Revert(Document* document) {
+  if (document == nullptr) return false;
+  document->RevertToWritten();
+  if (fileBehind_) {
+    bool anyUnsaved = false;
+    for (const DocumentHandle* handle : *documents_) {
+      if (handle->document->IsDirty()) {
+        anyUnsaved = true;
+        break;
+      }
+    }
+    // Every document is as the file holds it: nothing is left to catch up.
+    fileBehind_ = anyUnsaved;
+  }
+  return !document->IsDeleted();
+}
+
 Document* Database::CreateDocument(TextView kindName) {
   std::unique_ptr<Document> document = ConstructKind(kindName, clock_);
   if (!document) return nullptr;

@@ -79,6 +79,15 @@ class Database {
   // before, and no later save writes it out as removed. Never throws.
   bool DeleteAndSave(Document* document);
 
+  // Gives up what document (one of this store's) holds that the file does
+  // not: its fields, stamps and text go back to what the file holds, and it
+  // is clean. A document the file never held (new, its first write failed)
+  // leaves the live records instead: it is marked removed and clean, and no
+  // save writes it. Writes nothing. Returns whether the document is still a
+  // live record. Once no document differs from the file, IsFileBehind() is
+  // false again.
+  bool Revert(Document* document);
+
   // A new document of the named kind ("NoteDocument", "PasswordDocument",
   // "PhoneDocument"), appended to the list and owned by the store; null for
   // any other name.
@@ -95,7 +104,8 @@ class Database {
   const Text& path() const { return path_; }
   std::uint32_t DocumentCount() const;
   Document* DocumentAt(std::uint32_t index) const;
-  // True while the last write of the file failed (the file is behind).
+  // True while the file lacks something the store holds: the last write
+  // failed, and no revert has since given up every unwritten change.
   bool IsFileBehind() const { return fileBehind_; }
   // True after a Load that could not read the file: no save writes.
   bool RefusesSaves() const { return refusesSaves_; }

@@ -54,6 +54,10 @@ void Document::LoadFromText(TextView text) {
   text_ = Text(text);
   textLength_ = static_cast<std::int32_t>(text.size());
   dirty_ = false;
+  // Loaded texts come from the file (the store's loader is the only caller
+  // besides RevertToWritten, which hands back the file's own text).
+  written_ = true;
+  textWritten_ = true;
 }
 
 const char16_t* Document::TypeName() const { return u"Document"; }
@@ -143,6 +147,12 @@ void Document::BuildText() {
     for (const Text* fragment : *fragments_) text.append(*fragment);
   }
   text.append(kDocumentClose);
+  // The first rebuild after a write keeps the file's text aside: should
+  // this write fail and the change be declined, it is what comes back.
+  if (textWritten_) {
+    writtenText_ = std::move(text_);
+    textWritten_ = false;
+  }
   text_ = std::move(text);
   textLength_ = static_cast<std::int32_t>(length);
   dirty_ = false;
@@ -161,7 +171,38 @@ void Document::StampModifyDate() {
   modifyDate_ = FormatStamp(now.year, now.month, now.day, now.hour, now.minute);
 }
 
+void Document::MarkSaved() {
+  unsaved_ = false;
+  // A removed document, or a new one still without text, is not in the file.
+  written_ = !deleted_ && text_.has_value();
+  textWritten_ = written_;
+  writtenText_.reset();
+}
+
+TextView Document::WrittenText() const {
+  if (textWritten_) return text_ ? TextView(*text_) : TextView();
+  return writtenText_ ? TextView(*writtenText_) : TextView();
+}
+
+void Document::RevertToWritten() {
+  if (deleted_ || !unsaved_) return;
+  if (!written_) {
+    // Never in the file: nothing to go back to, so it leaves the live
+    // records. Clean, so no save writes it.
+    deleted_ = true;
+    dirty_ = false;
+    unsaved_ = false;
+    return;
+  }
+  // Taken out first: loading forgets the texts it would read from.
+  const Text written(WrittenText());
+  LoadFromText(written);
+}
+
 void Document::Forget() {
+  written_ = false;
+  textWritten_ = false;
+  writtenText_.reset();
   text_.reset();
   textLength_ = 0;
   dayNumber_ = 0;

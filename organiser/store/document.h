@@ -99,7 +99,11 @@ class Document {
   // document; it also marks and unmarks removals (Database::DeleteAndSave).
   friend class Database;
   // Called by the store once the file holds this document as it is.
-  void MarkSaved() { unsaved_ = false; }
+  void MarkSaved();
+  // Puts the document back to what the file holds: its text as last
+  // written, its stamps and fields read from that text, clean. One the file
+  // never held is marked removed instead, clean, so no save writes it.
+  void RevertToWritten();
   // What a removal changes, kept so that a removal the file never got can
   // be undone.
   struct RemovalUndo {
@@ -119,6 +123,8 @@ class Document {
 
   // Steps 1 to 3 of InitNew: forget text, stamps and fragments.
   void Forget();
+  // The text the file holds for this document (empty when none).
+  TextView WrittenText() const;
 
   std::unique_ptr<PtrArray<Text>> fragments_;
   const Clock& clock_;  // not owned
@@ -129,6 +135,14 @@ class Document {
   // by the retry, so a record nobody touched again keeps its stamp.
   bool unsaved_ = false;
   bool deleted_ = false;
+  // The file holds a version of this document (it was loaded from the file
+  // or written to it); a new one that never reached the file does not.
+  bool written_ = false;
+  // text_ is the text the file holds. When a write fails after text_ was
+  // rebuilt, the file's text is kept in writtenText_ until the next write
+  // succeeds, so that a declined change can be given up.
+  bool textWritten_ = false;
+  std::optional<Text> writtenText_;
   std::optional<Text> text_;
   std::int32_t textLength_ = 0;
   std::int32_t dayNumber_ = 0;

@@ -105,7 +105,7 @@ TEST_F(MainWindowPagesTest, EveryPageListsItsOwnKindAtStartUp) {
   }
 }
 
-TEST_F(MainWindowPagesTest, LeavingAPageWithEditsAsksThereAndItKeepsTheFormAfterNo) {
+TEST_F(MainWindowPagesTest, LeavingAPageWithEditsAsksThereAndNoGivesThemUp) {
   {
     MessageBoxAnswerer answerer({IDNO});
     Type(110, u"typed on the note page");
@@ -121,7 +121,7 @@ TEST_F(MainWindowPagesTest, LeavingAPageWithEditsAsksThereAndItKeepsTheFormAfter
     ClickTab(kNotesTab);
     EXPECT_TRUE(answerer.boxes().empty());
   }
-  EXPECT_EQ(Narrow(EditText(110)), "typed on the note page");
+  EXPECT_EQ(Narrow(EditText(110)), "Shopping");
   EXPECT_EQ(FileText().find(u"typed on the note page"), Text::npos);
 }
 

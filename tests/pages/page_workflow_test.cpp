@@ -298,18 +298,20 @@ TEST_P(PageWorkflowTest, NewWithEditsAsksAndYesSavesBeforeEmptying) {
   EXPECT_EQ(Narrow(host->Cell(0, c().KeyColumn())), "Saved by New");
 }
 
-TEST_P(PageWorkflowTest, HideAsksAndAHiddenPageKeepsItsFormAfterNo) {
+TEST_P(PageWorkflowTest, HideAsksAndNoGivesTheEditUpInTheHiddenForm) {
   auto host = Host();
   MessageBoxAnswerer answerer({IDNO});
-  host->Type(c().KeyEdit(), u"kept while hidden");
+  host->Type(c().KeyEdit(), u"given up");
   host->page().Hide();
   EXPECT_EQ(answerer.boxes().size(), 1u);
   EXPECT_FALSE(IsWindowVisible(host->Control(c().KeyEdit())));
   EXPECT_FALSE(IsWindowVisible(host->ListView()));
   host->page().Show();
   EXPECT_TRUE(IsWindowVisible(host->Control(c().KeyEdit())));
-  EXPECT_EQ(Narrow(host->EditText(c().KeyEdit())), "kept while hidden");
+  ExpectFormShows(*host, 0);
+  ExpectRowShows(*host, 0, 0);
   EXPECT_EQ(host->page().current(), host->RowDocument(0));
+  EXPECT_FALSE(host->page().HasUnsavedChanges());
 }
 
 TEST_P(PageWorkflowTest, ClosingWithEditsAsksOnceAndYesSaves) {
@@ -396,6 +398,46 @@ TEST_P(PageWorkflowTest, AFailedRemoveWarnsAndKeepsTheRecordListedShownAndStored
   host->Click(c().RemoveId());
   EXPECT_EQ(host->RowCount(), 2);
   EXPECT_EQ(host->DatabaseFileText().find(removedKey), Text::npos);
+}
+
+// Stored texts an edit cannot show as they are: a zero character (the edit
+// ends the text there), a line break in a single-line field, a lone CR and
+// a lone LF in the body. Nothing typed asks nothing, and a save of another
+// field writes them back exactly as read.
+TEST_P(PageWorkflowTest, AFieldTheEditCannotShowIsNeitherAChangeNorLost) {
+  const std::size_t body = c().formIds.size() - 1;
+  const std::size_t singleLine = c().keyField == 0 ? 1 : 0;
+  struct Case {
+    const char* what;
+    std::size_t field;
+    Text value;
+  };
+  const Case cases[] = {
+      {"zero in the body", body, Text(u"abc\0def", 7)},
+      {"line break in a single-line field", singleLine, u"one\r\ntwo"},
+      {"lone CR and LF in the body", body, u"x\ry\nz\r"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    const Text element = c().Element(c().formTags[k.field], k.value);
+    Text file = c().FileText();
+    const Text old = c().Element(c().formTags[k.field], c().Value(0, k.field));
+    file.replace(file.find(old), old.size(), element);
+    auto host = Host(file);
+    EXPECT_EQ(GetFileAttributesW((host->DatabasePath() + L".bak").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "loading it is no damage";
+    MessageBoxAnswerer answerer;
+    host->Click(c().NewId());
+    host->ClickRow(0);
+    host->ClickRow(1);
+    EXPECT_TRUE(answerer.boxes().empty()) << "nothing was typed";
+    host->ClickRow(0);
+    host->Type(c().KeyEdit(), u"typed");
+    host->Click(c().saveId);
+    EXPECT_TRUE(answerer.boxes().empty());
+    EXPECT_NE(host->DatabaseFileText().find(element), Text::npos) << "written back exactly";
+    EXPECT_NE(host->DatabaseFileText().find(c().Element(c().formTags[c().keyField], u"typed")), Text::npos);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPages, PageWorkflowTest, ::testing::ValuesIn(AllPageCases()),

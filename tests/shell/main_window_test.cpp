@@ -376,6 +376,25 @@ TEST_F(MainWindowTest, ClosingAsksTheActivePageAndEndsTheLoopOnlyWhenItMayClose)
   window_ = nullptr;
 }
 
+// Nobody may be there at a session's end: the active page saves without
+// asking, the answer says whether it could, and the end itself asks
+// nothing of any page.
+TEST_F(MainWindowTest, ASessionEndHasTheActivePageSaveAndIsRefusedOnlyWhenThatFails) {
+  Start();
+  mainWindow_->SwitchPage(3);
+  for (const bool saves : {false, true}) {
+    SCOPED_TRACE(saves);
+    pages_[3]->SetMayClose(saves);
+    log_.clear();
+    EXPECT_EQ(SendMessageW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), saves ? TRUE : FALSE);
+    EXPECT_EQ(log_, (Log{"3 SaveForSessionEnd"}));
+    log_.clear();
+    EXPECT_EQ(SendMessageW(window_, WM_ENDSESSION, saves, ENDSESSION_LOGOFF), 0);
+    EXPECT_TRUE(log_.empty());
+    EXPECT_TRUE(IsWindow(window_));
+  }
+}
+
 TEST_F(MainWindowTest, AFailureInAPageEndsTheLoopWithExitCodeOne) {
   Start();
   PostMessageW(window_, WM_COMMAND, RecordingPage::kFailingCommand, 0);

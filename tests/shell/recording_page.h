@@ -35,6 +35,11 @@ class RecordingPage final : public Page {
     Record("OfferToSave");
     return mayClose_;
   }
+  bool SaveForSessionEnd() override {
+    Record("SaveForSessionEnd");
+    return mayClose_;
+  }
+  bool HasUnsavedChanges() const override { return !mayClose_; }
   void Layout() override {}
   std::uint32_t FillFocusRing(FocusRing& ring) override {
     Record("FillFocusRing");

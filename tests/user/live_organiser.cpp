@@ -418,4 +418,18 @@ void LiveOrganiser::Answer(HWND box, int button) {
   WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
+bool LiveOrganiser::SendToMain(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer) const {
+  DWORD_PTR result = 0;
+  const bool handled =
+      SendMessageTimeoutW(main_, message, wParam, lParam, SMTO_NORMAL, kPatience, &result) != 0;
+  answer = static_cast<LRESULT>(result);
+  return handled;
+}
+
+void LiveOrganiser::Kill() {
+  if (copy_ == nullptr || !copy_->Running()) return;
+  TerminateProcess(copy_->process(), 1);
+  WaitForSingleObject(copy_->process(), kPatience);
+}
+
 }  // namespace ondrel::test

@@ -112,6 +112,12 @@ class LiveOrganiser {
   // Clicks the button of a message box (IDYES, IDNO, IDOK).
   void Answer(HWND box, int button);
 
+  // Sends message to the main window as the system does (the log-off and
+  // shutdown messages); false when it was not handled in time.
+  bool SendToMain(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer) const;
+  // Ends the process at once, as the system does once a session has ended.
+  void Kill();
+
  private:
   void* Remote(std::size_t bytes) const;
   // Sends inputs to the program once it is in the foreground; settle waits

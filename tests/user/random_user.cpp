@@ -139,6 +139,9 @@ struct Record {
   Fields memory;
   int day;
   bool removed = false;
+  // What the file holds of it; inFile false for a record never written.
+  Fields written;
+  bool inFile = false;
 };
 
 struct PageState {
@@ -165,6 +168,8 @@ class Model {
           if (tag == shape.tags[f]) record.memory[f] = value;
         }
       }
+      record.written = record.memory;
+      record.inFile = true;
       store_.push_back(record);
     }
     for (int p = 0; p < 3; ++p) {
@@ -198,28 +203,62 @@ class Model {
     if (!Unsaved(p)) return true;
     const bool yes = ((answers >> QuestionsAsked()) & 1u) != 0;
     boxes.push_back(true);
-    if (!yes) return true;
+    if (!yes) {
+      GiveUp(p);
+      return true;
+    }
     return Save(p);
   }
 
-  bool Save(int p) {
+  // No: the record goes back to what the file holds, in memory, row and
+  // form; one never written leaves the list.
+  void GiveUp(int p) {
+    PageState& page = pages_[p];
+    const bool reverts = page.current >= 0;
+    if (reverts) {
+      Record& record = store_[static_cast<std::size_t>(page.current)];
+      if (record.inFile) {
+        record.memory = record.written;
+      } else {
+        record.removed = true;
+        page.rows.erase(std::find(page.rows.begin(), page.rows.end(), page.current));
+        page.current = -1;
+      }
+    }
+    page.form = FormOf(p, page.current);
+    // The store looks at the file again only when it puts a record back.
+    if (reverts && fileBehind_) {
+      fileBehind_ = std::any_of(store_.begin(), store_.end(), [](const Record& r) {
+        return !r.removed && (!r.inFile || r.memory != r.written);
+      });
+    }
+  }
+
+  // The session ends: the active page saves without asking. False when the
+  // save failed (no warning: nobody may be there).
+  bool LogOff() { return !Unsaved(active_) || Save(active_, true); }
+
+  bool Save(int p, bool quiet = false) {
     PageState& page = pages_[p];
     const PageSpec& shape = Pages()[static_cast<std::size_t>(p)];
     bool changed = false;
-    if (page.current < 0) {
+    const bool whole = page.current < 0;
+    if (whole) {
       store_.push_back(Record{p, Fields(shape.tags.size(), std::nullopt), today});
       page.current = static_cast<int>(store_.size()) - 1;
     }
     Record& record = store_[static_cast<std::size_t>(page.current)];
+    // A new record is written whole; a shown one only in the fields the user
+    // changed (the others keep their stored text, absent ones included).
     for (std::size_t f = 0; f < shape.tags.size(); ++f) {
-      if (!record.memory[f] || *record.memory[f] != page.form[f]) {
+      if (whole || record.memory[f].value_or(L"") != page.form[f]) {
         record.memory[f] = page.form[f];
         changed = true;
       }
     }
     if (changed) record.day = today;
     bool written = true;
-    if (changed || fileBehind_) written = Write();
+    if (changed || fileBehind_) written = Write(quiet);
     if (std::find(page.rows.begin(), page.rows.end(), page.current) == page.rows.end()) {
       page.rows.push_back(page.current);
     }
@@ -333,14 +372,18 @@ class Model {
     return fileBehind_ || page.form != FormOf(p, page.current);
   }
 
-  bool Write() {
+  bool Write(bool quiet = false) {
     if (blocked_) {
       fileBehind_ = true;
-      boxes.push_back(false);
+      if (!quiet) boxes.push_back(false);
       return false;
     }
     file_ = Snapshot();
     fileBehind_ = false;
+    for (Record& record : store_) {
+      record.written = record.memory;
+      record.inFile = !record.removed;
+    }
     return true;
   }
 
@@ -422,7 +465,8 @@ class Runner {
     for (std::size_t i = 0; i < actions.size(); ++i) {
       // A hidden page changes only through a tab switch or a restart.
       const bool everyPage = actions[i].kind == UserAction::Kind::kClickTab ||
-                             actions[i].kind == UserAction::Kind::kRestart;
+                             actions[i].kind == UserAction::Kind::kRestart ||
+                             actions[i].kind == UserAction::Kind::kLogOff;
       std::string failure = Do(actions[i]);
       if (failure.empty()) {
         app_->WaitUntil([&] {
@@ -578,6 +622,36 @@ class Runner {
         folder_.UnblockSaves();
         model_.SetBlocked(false);
         return "";
+      case UserAction::Kind::kClickListSpace: {
+        RECT client{};
+        GetClientRect(list, &client);
+        const int count = app_->RowCount(list);
+        const int below = count == 0 ? 30 : app_->RowRect(list, count - 1).bottom + 3;
+        if (below + 3 >= client.bottom) return "";  // the rows fill the list
+        app_->Click(list, 5 + action.choice % std::max(1, static_cast<int>(client.right) - 10),
+                    below + action.choice % (client.bottom - below - 2));
+        break;
+      }
+      case UserAction::Kind::kLogOff: {
+        const bool ends = model_.LogOff();
+        LRESULT answer = -1;
+        if (!app_->SendToMain(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, answer)) {
+          return "WM_QUERYENDSESSION was not answered";
+        }
+        if ((answer != FALSE) != ends) {
+          return ends ? "the session end was refused" : "the session end was allowed though the save failed";
+        }
+        app_->SendToMain(WM_ENDSESSION, ends ? TRUE : FALSE, ENDSESSION_LOGOFF, answer);
+        if (!app_->MessageBoxes().empty()) return "a message box at the session's end";
+        if (!ends) return "";
+        // Windows ends the process once the session has ended.
+        app_->Kill();
+        std::string failure = CheckFile();
+        if (!failure.empty()) return failure;
+        model_.Reload(model_.file());
+        if (!Start()) return "the organiser did not start again: " + app_->StartFailure();
+        return "";
+      }
       case UserAction::Kind::kRestart: {
         const bool closes = model_.Close();
         app_->Key(VK_F4, false, true);
@@ -728,14 +802,16 @@ class Runner {
 
 std::string UserAction::Describe() const {
   static const char* const kNames[] = {"click row", "click tab", "click button", "click edit", "type", "Enter",
-                                       "Tab", "Esc", "picker", "block saves", "unblock saves", "close and restart"};
+                                       "Tab", "Esc", "picker", "block saves", "unblock saves", "close and restart",
+                                       "log off", "click below the rows"};
   std::ostringstream out;
   out << kNames[static_cast<int>(kind)];
   switch (kind) {
     case Kind::kClickRow: out << " " << choice; break;
     case Kind::kClickTab: out << " " << (choice % 3 == 0 ? "notes" : choice % 3 == 1 ? "passwords" : "phone book"); break;
     case Kind::kClickButton: out << " " << choice << " (Save, Cancel, Remove, New, Find)"; break;
-    case Kind::kClickEdit: out << " " << choice; break;
+    case Kind::kClickEdit:
+    case Kind::kClickListSpace: out << " " << choice; break;
     case Kind::kType: out << " \"" << Narrow(text) << "\""; break;
     case Kind::kPicker: out << (choice % 2 ? " to " : " from ") << count; break;
     default: break;
@@ -755,6 +831,7 @@ std::vector<UserAction> RandomActions(std::uint32_t seed, int count) {
       {Kind::kClickRow, 14}, {Kind::kClickTab, 8}, {Kind::kClickButton, 20}, {Kind::kClickEdit, 14},
       {Kind::kType, 22},     {Kind::kEnter, 5},    {Kind::kTab, 6},          {Kind::kEsc, 3},
       {Kind::kPicker, 2},    {Kind::kBlockSaves, 3}, {Kind::kUnblockSaves, 3}, {Kind::kRestart, 2},
+      {Kind::kLogOff, 2},    {Kind::kClickListSpace, 4},
   };
   int total = 0;
   for (const Weighted& w : kWeights) total += w.weight;

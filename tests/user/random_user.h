@@ -16,6 +16,8 @@ struct UserAction {
   enum class Kind {
     kClickRow, kClickTab, kClickButton, kClickEdit, kType, kEnter, kTab, kEsc,
     kPicker, kBlockSaves, kUnblockSaves, kRestart,
+    kLogOff,          // the session's end messages, then the process is killed
+    kClickListSpace,  // a click on the list below its last row
   };
   Kind kind;
   int choice = 0;        // which row, tab, button, edit or picker

@@ -221,6 +221,127 @@ TEST_F(RealInputTest, TheHighlightedRowIsAlwaysTheRecordInTheForm) {
   EXPECT_EQ(SelectedSubject(), app_->Text(Item(kSubject)));
 }
 
+// Fault: at log-off nothing asked and nothing was saved, and Windows then
+// ended the program with the edit. A save that fails holds the session.
+TEST_F(RealInputTest, ASessionEndSavesWhatIsTypedWithoutAsking) {
+  enum class Then { kSaves, kSaveFails, kQuestionOpen };
+  for (const Then then : {Then::kSaves, Then::kSaveFails, Then::kQuestionOpen}) {
+    SCOPED_TRACE(static_cast<int>(then));
+    StartWith(Notes(3));
+    if (then == Then::kSaveFails) folder_->BlockSaves();
+    app_->Click(Item(kSubject));
+    app_->Key(VK_END);
+    app_->Type(L" typed");
+    ASSERT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 0 typed"; }));
+    if (then == Then::kQuestionOpen) {
+      ClickRow(2);
+      ASSERT_TRUE(app_->WaitUntil([&] { return app_->MessageBoxes().size() == 1; }));
+    }
+    LRESULT answer = -1;
+    ASSERT_TRUE(app_->SendToMain(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, answer));
+    if (then == Then::kSaveFails) {
+      EXPECT_EQ(answer, FALSE);
+      ASSERT_TRUE(app_->SendToMain(WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, answer));
+      ExpectNoBox();
+      EXPECT_EQ(app_->Text(Item(kSubject)), L"Note 0 typed") << "the form is kept";
+      EXPECT_EQ(folder_->DatabaseText().find(L"typed"), std::wstring::npos);
+      // Once the file can be written, the next session end saves.
+      folder_->UnblockSaves();
+      ASSERT_TRUE(app_->SendToMain(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, answer));
+    }
+    EXPECT_EQ(answer, TRUE);
+    ASSERT_TRUE(app_->SendToMain(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, answer));
+    EXPECT_EQ(app_->MessageBoxes().size(), then == Then::kQuestionOpen ? 1u : 0u);
+    app_->Kill();
+    EXPECT_NE(folder_->DatabaseText().find(L"<Subject>Note 0 typed</Subject>"), std::wstring::npos);
+  }
+}
+
+// Fault: after a failed save and No, the list showed the declined text and
+// a later save wrote it; a new record declined stayed listed.
+TEST_F(RealInputTest, NoGivesUpADeclinedChangeInTheListAndTheFile) {
+  for (const bool newRecord : {false, true}) {
+    SCOPED_TRACE(newRecord ? "new record" : "listed record");
+    StartWith(Notes(3));
+    folder_->BlockSaves();
+    if (newRecord) app_->Click(Item(kNoteNew));
+    app_->Click(Item(kSubject));
+    app_->Key(VK_END);
+    app_->Type(L"DECLINED");
+    app_->Click(Item(kNoteSave));
+    ExpectBoxAndAnswer(false, IDOK);
+    ClickRow(1);
+    ExpectBoxAndAnswer(true, IDNO);
+    ASSERT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 1"; }));
+    EXPECT_EQ(app_->RowCount(Item(kNoteList)), 3);
+    EXPECT_EQ(app_->Cell(Item(kNoteList), 0, 2), L"Note 0");
+    EXPECT_EQ(SelectedSubject(), L"Note 1");
+
+    folder_->UnblockSaves();
+    app_->Click(Item(kSubject));
+    app_->Key(VK_END);
+    app_->Type(L" kept");
+    app_->Click(Item(kNoteSave));
+    ExpectNoBox();
+    const std::wstring file = folder_->DatabaseText();
+    EXPECT_NE(file.find(L"<Subject>Note 1 kept</Subject>"), std::wstring::npos);
+    EXPECT_EQ(file.find(L"DECLINED"), std::wstring::npos);
+    EXPECT_NE(file.find(L"<Subject>Note 0</Subject>"), std::wstring::npos);
+  }
+}
+
+// Fault: No at Find left the edited subject in the form when the first hit
+// was the edited note, and closing asked again.
+TEST_F(RealInputTest, NoAtFindShowsTheFirstHitAsStored) {
+  StartWith(Notes(3));
+  app_->Click(Item(kSubject));
+  app_->Key(VK_END);
+  app_->Type(L" edited");
+  app_->Click(Item(100));
+  ExpectBoxAndAnswer(true, IDNO);
+  EXPECT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 0"; }));
+  EXPECT_EQ(SelectedSubject(), L"Note 0");
+  app_->Key(VK_F4, false, true);
+  EXPECT_EQ(app_->WaitForExit(), 0u) << "closing asked again";
+}
+
+// Fault: a click below the last row took the highlight and left the record
+// in the form, which Remove then deleted without a row to show it.
+TEST_F(RealInputTest, AClickOnTheListsEmptyAreaChangesNothing) {
+  StartWith(Notes(3));
+  ClickRow(1);
+  RECT list{};
+  GetClientRect(Item(kNoteList), &list);
+  ASSERT_GT(list.bottom - app_->RowRect(Item(kNoteList), 2).bottom, 10) << "no empty area below the rows";
+  app_->Click(Item(kNoteList), 30, list.bottom - 5);
+  ExpectNoBox();
+  EXPECT_TRUE(app_->WaitUntil([&] { return SelectedSubject() == L"Note 1"; })) << SelectedSubject();
+  EXPECT_EQ(app_->Text(Item(kSubject)), L"Note 1");
+  app_->Click(Item(kNoteRemove));
+  ExpectNoBox();
+  EXPECT_EQ(folder_->DatabaseText().find(L"<Subject>Note 1</Subject>"), std::wstring::npos);
+  EXPECT_TRUE(app_->WaitUntil([&] { return SelectedSubject() == app_->Text(Item(kSubject)); }));
+}
+
+// Fault: a body holding a zero character showed cut short, New asked the
+// save question although nothing was typed, and Yes wrote the cut text.
+TEST_F(RealInputTest, ATextTheEditCannotShowAsksNothingAndIsKept) {
+  const std::wstring body(L"abc\0def", 7);
+  StartWith(L"<Database>" + Note(L"Zero", body) + Note(L"Other") + L"</Database>");
+  EXPECT_EQ(GetFileAttributesW(folder_->File(L"ondrel.db.bak").c_str()), INVALID_FILE_ATTRIBUTES);
+  app_->Click(Item(kNoteNew));
+  ClickRow(1);
+  ClickRow(0);
+  ExpectNoBox();
+  app_->Click(Item(kSubject));
+  app_->Key(VK_END);
+  app_->Type(L" kept");
+  app_->Click(Item(kNoteSave));
+  ExpectNoBox();
+  EXPECT_NE(folder_->DatabaseText().find(L"<Subject>Zero kept</Subject><Body>" + body + L"</Body>"),
+            std::wstring::npos);
+}
+
 bool OnTheShownPage(HWND control) {
   return control != nullptr && IsWindowVisible(control);
 }
