@@ -9,11 +9,12 @@
 #
 # Running the 32-bit loader through user-mode emulation instead (qemu-user
 # with a binfmt_misc entry for i386, which a private user namespace can
-# register for one run) works, but Wine's 32-bit start-up maps memory in
-# thousands of small steps that the emulator makes slow: every Windows
-# program takes about a minute of processor time to start, and preparing a
-# prefix took more than half an hour. The Windows tests start programs
-# several hundred times, so on such a machine they run on the 64-bit build.
+# register for one run) does not give a usable Wine: its 32-bit start-up
+# maps memory in thousands of small steps that the emulator makes slow
+# (about a minute of processor time per program), and preparing a 32-bit
+# prefix ran 38 minutes and then failed (kernel32.dll could not be loaded,
+# ld.so asserted, the emulated processes died of segmentation faults). So on
+# such a machine the Windows tests run on the 64-bit build.
 #
 # Sets ondrel_wine_bits (32 or 64), WINEARCH, ondrel_win_build (the build
 # folder whose programs run here; the 32-bit build/win is always the one
