@@ -12,6 +12,7 @@
 #endif
 
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <thread>
@@ -48,8 +49,19 @@ bool SaveAndKill(const Text& path, std::chrono::microseconds pause) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  const bool started = CreateProcessW(saver.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                      0, nullptr, nullptr, &startup, &process) != FALSE;
+  // Under Wine a start now and then fails before the program runs at all
+  // (seen under load); it is tried again, three starts in all, and each
+  // failure is said on the error output.
+  bool started = false;
+  for (int attempt = 1; !started && attempt <= 3; ++attempt) {
+    started = CreateProcessW(saver.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &process) != FALSE;
+    if (!started) {
+      std::fprintf(stderr, "starting the saver failed with error %lu (start %d of 3)\n",
+                   static_cast<unsigned long>(GetLastError()), attempt);
+      Sleep(100);
+    }
+  }
   if (started) {
     HANDLE waitFor[] = {ready, process.hProcess};
     WaitForMultipleObjects(2, waitFor, FALSE, 60000);
