@@ -272,7 +272,9 @@ TEST_F(RealInputTest, NoGivesUpADeclinedChangeInTheListAndTheFile) {
     ExpectBoxAndAnswer(false, IDOK);
     ClickRow(1);
     ExpectBoxAndAnswer(true, IDNO);
-    ASSERT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 1"; }));
+    ASSERT_TRUE(app_->WaitUntil([&] { return app_->Text(Item(kSubject)) == L"Note 1"; }))
+        << "the form shows \"" << app_->Text(Item(kSubject)) << "\", highlighted: " << SelectedSubject()
+        << ", first row: " << app_->Cell(Item(kNoteList), 0, 2) << ", boxes open: " << app_->MessageBoxes().size();
     EXPECT_EQ(app_->RowCount(Item(kNoteList)), 3);
     EXPECT_EQ(app_->Cell(Item(kNoteList), 0, 2), L"Note 0");
     EXPECT_EQ(SelectedSubject(), L"Note 1");
