@@ -77,6 +77,27 @@ TEST_F(DatabaseTest, ALeftoverTemporaryFileIsReplacedExactly) {
   EXPECT_EQ(files_.FileCount(), 1u);
 }
 
+// Every step of writing the file can fail; each one fails the save, leaves
+// the file byte for byte as it was and no temporary file beside it.
+TEST_F(DatabaseTest, EachFailingStepOfAWriteFailsTheSaveAndKeepsTheFile) {
+  for (const FailingStep step : {FailingStep::kCreate, FailingStep::kWrite, FailingStep::kPartialWrite,
+                                 FailingStep::kFlush, FailingStep::kClose, FailingStep::kReplace}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    PutFile(kExample);
+    database_ = Reloaded();
+    const MemoryFileSystem::Bytes before = files_.Contents(kPath);
+    auto* note = static_cast<NoteDocument*>(database_->DocumentAt(0));
+    note->SetField(note->body(), TextView(u"bread"));
+    files_.FailAt(step);
+    EXPECT_FALSE(database_->Save(note));
+    files_.FailAt(FailingStep::kNone);
+    EXPECT_EQ(files_.Contents(kPath), before);
+    EXPECT_EQ(files_.FileCount(), 1u);
+    EXPECT_TRUE(database_->IsFileBehind());
+    EXPECT_TRUE(note->IsDirty());
+  }
+}
+
 // The flags describe the last load and the last save, never an earlier one.
 TEST_F(DatabaseTest, FlagsFollowTheLastLoadAndTheLastSave) {
   PutFile(kExample);
