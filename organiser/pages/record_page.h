@@ -38,7 +38,7 @@ class RecordPage : public Page {
   std::uint32_t FillFocusRing(FocusRing& ring) override;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // The page's controls in creation order (the description's slots); empty
+  // The page's controls in creation order (one slot per control); empty
   // before Create. For tests and screenshots.
   const std::vector<HWND>& controls() const { return controls_; }
   HWND listView() const { return listView_; }

@@ -121,7 +121,7 @@ class Document {
     unsaved_ = undo.unsaved;
   }
 
-  // Steps 1 to 3 of InitNew: forget text, stamps and fragments.
+  // The first part of InitNew: forget text, stamps and fragments.
   void Forget();
   // The text the file holds for this document (empty when none).
   TextView WrittenText() const;

@@ -515,14 +515,20 @@ scenario_install_undone() {
   expect_unchanged "$before" "the earlier installation, entry and shortcuts are as they were"
 }
 
-# The organiser runs while the installer is started again: the installer asks
-# to close it; Cancel changes nothing, and once it is closed Retry installs.
-scenario_install_while_organiser_runs() {
+# A fresh system on which the installer installed Ondrel and started the
+# organiser, which still runs.
+install_with_organiser_running() { # install_with_organiser_running NAME
   require_dist
-  new_prefix install-while-organiser-runs
+  new_prefix "$1"
   run_installer "$dist" agree "$dist/license.txt"
   wine "$probe" wait-organiser </dev/null
   check $? "the installed organiser runs"
+}
+
+# The organiser runs while the installer is started again: the installer asks
+# to close it; Cancel changes nothing, and once it is closed Retry installs.
+scenario_install_while_organiser_runs() {
+  install_with_organiser_running install-while-organiser-runs
   printf 'changed' >>"$install_dir/ondrel.lng"
   local before
   before=$(system_state)
@@ -578,11 +584,7 @@ scenario_uninstall_from_inside() { uninstall_after_install uninstall-from-inside
 # it asks to close Ondrel; Cancel removes nothing, and once it is closed
 # Retry removes everything.
 scenario_uninstall_while_organiser_runs() {
-  require_dist
-  new_prefix uninstall-while-organiser-runs
-  run_installer "$dist" agree "$dist/license.txt"
-  wine "$probe" wait-organiser </dev/null
-  check $? "the installed organiser runs"
+  install_with_organiser_running uninstall-while-organiser-runs
   printf '<Database></Database>' >"$install_dir/ondrel.db"
   local before
   before=$(system_state)

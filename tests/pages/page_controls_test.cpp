@@ -21,7 +21,7 @@ constexpr DWORD kClientEdge = WS_EX_CLIENTEDGE;
 constexpr DWORD kList = 0x50000009;
 constexpr DWORD kPush = 0x52010000;
 constexpr DWORD kSingle = 0x52010080;
-// The body edits: the described style plus ES_AUTOVSCROLL and WS_VSCROLL.
+// The body edits: the multi-line edit style plus ES_AUTOVSCROLL and WS_VSCROLL.
 constexpr DWORD kMulti = 0x52011084 | ES_AUTOVSCROLL | WS_VSCROLL;
 
 std::vector<ExpectedControl> NoteControls() {
