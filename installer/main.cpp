@@ -1,10 +1,12 @@
 // The Ondrel installer: shows the licence and installs on Agree.
 #include <windows.h>
 
+#include "dll_search.h"
 #include "installer_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace ondrel::installer;
+  ondrel::setup::LimitDllSearchToSystemFolder();
   if (!RegisterInstallerClass(instance)) return 1;
   const InstallerFonts fonts = CreateInstallerFonts();
   const HWND window = CreateInstallerWindow(instance, fonts);

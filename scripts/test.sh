@@ -46,6 +46,7 @@ if [ "$ondrel_wine_bits" = 64 ]; then
   echo "== Windows build (MinGW-w64, 64-bit: this machine runs no 32-bit code)"
   cmake -S . -B "$ondrel_win_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ondrel_win_toolchain" \
+    -DONDREL_SHIPPED_DIST_DIR="$ondrel_root/build/win/dist" \
     >"$logs/win64-configure.log" 2>&1 || { cat "$logs/win64-configure.log"; exit 1; }
   cmake --build "$ondrel_win_build" -j "$jobs" >"$logs/win64-build.log" 2>&1 ||
     { tail -n 60 "$logs/win64-build.log"; exit 1; }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ansi_path.h"
+#include "dll_search.h"
 #include "folder_tree.h"
 #include "installation_folder.h"
 #include "message_text.h"
@@ -123,6 +124,7 @@ int Uninstall() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ondrel::setup::LimitDllSearchToSystemFolder();
   try {
     return Uninstall();
   } catch (...) {
