@@ -8,6 +8,7 @@
 #include "organiser/pages/record_page.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
+#include "organiser/text/message_text.h"
 #include "organiser/win32/wide_text.h"
 #include "organiser/win32/window_text.h"
 
@@ -113,11 +114,20 @@ void RecordPage::GiveUpEdits() {
   ClearForm();
 }
 
-void RecordPage::WarnSaveFailed() {
+void RecordPage::Warn(const char16_t* text) {
   ++openBoxes_;
-  MessageBoxW(parentWindow_, AsWide(MainText(u"MessageSaveFailed")),
-              AsWide(MainText(u"MessageWarning")), MB_OK | MB_ICONWARNING);
+  MessageBoxW(parentWindow_, AsWide(text), AsWide(MainText(u"MessageWarning")),
+              MB_OK | MB_ICONWARNING);
   --openBoxes_;
+}
+
+void RecordPage::WarnSaveFailed() { Warn(MainText(u"MessageSaveFailed")); }
+
+void RecordPage::TellOfChangedFile() {
+  const Text backup = database_->TakeChangedFileBackup();
+  if (backup.empty()) return;
+  const char16_t* message = MainText(u"MessageFileChanged");
+  Warn(MessageNamingFile(message != nullptr ? message : u"", backup).c_str());
 }
 
 bool RecordPage::SaveForm(FailedSave failedSave) {
@@ -160,6 +170,9 @@ bool RecordPage::SaveForm(FailedSave failedSave) {
   // Inside an open box the page is in the middle of a question or a
   // warning (a session end can save then); its asker highlights after.
   if (openBoxes_ == 0) HighlightCurrent();
+  // Nobody may be there to read it at a session end: it waits for the next
+  // save the user makes.
+  if (written && failedSave == FailedSave::kWarn) TellOfChangedFile();
   return written;
 }
 
@@ -168,7 +181,9 @@ void RecordPage::RemoveCurrent() {
   // The record leaves the list and the form only once the file is without
   // it; a failed write keeps it listed, shown and stored.
   if (!database_->DeleteAndSave(current_)) {
-    WarnSaveFailed();
+    // Nothing waits to be saved: only what was typed before counts as
+    // unsaved, as it did before the removal was tried.
+    Warn(MainText(u"MessageRemoveFailed"));
     return;
   }
   const int row = FindRow(current_);
@@ -183,10 +198,10 @@ void RecordPage::RemoveCurrent() {
   current_ = nullptr;
 
   const int count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
-  if (count <= 0 || row < 0) return;
   // The neighbour's selection shows its record through the list's own
   // notification.
-  SelectRow(row == count ? row - 1 : row);
+  if (count > 0 && row >= 0) SelectRow(row == count ? row - 1 : row);
+  TellOfChangedFile();
 }
 
 void RecordPage::StartNew() {

@@ -114,7 +114,12 @@ class RecordPage : public Page {
   void GiveUpEdits();
   void RemoveCurrent();
   void StartNew();
+  // A warning box with text (borrowed) over the main window.
+  void Warn(const char16_t* text);
   void WarnSaveFailed();
+  // Tells the user once of a backup the last save made of another
+  // program's version of the file.
+  void TellOfChangedFile();
 
   HWND parentWindow_ = nullptr;  // not owned
   Database* database_ = nullptr;  // not owned

@@ -140,6 +140,24 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Remove(const Text& path) override { return ::unlink(Utf8Path(path).c_str()) == 0; }
+
+  // No program holds a file against another here: one look is enough.
+  StampResult StampOf(const Text& path) override {
+    StampResult result;
+    struct stat info {};
+    if (::stat(Utf8Path(path).c_str(), &info) != 0) {
+      result.status = errno == ENOENT || errno == ENOTDIR ? StampResult::Status::kNoFile
+                                                           : StampResult::Status::kFailed;
+      return result;
+    }
+    result.status = StampResult::Status::kFound;
+    result.stamp.volume = static_cast<std::uint64_t>(info.st_dev);
+    result.stamp.file = static_cast<std::uint64_t>(info.st_ino);
+    result.stamp.size = static_cast<std::uint64_t>(info.st_size);
+    result.stamp.lastWrite = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                             info.st_mtim.tv_nsec;
+    return result;
+  }
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The platform's files on Windows: CreateFileW, WriteFile, FlushFileBuffers
-// and MoveFileExW.
+// and MoveFileExW, each tried again while another program holds the file.
 
 #include <windows.h>
 
@@ -9,15 +9,11 @@
 #include "organiser/platform/platform.h"
 #include "organiser/platform/win32_path.h"
 #include "organiser/store/file_system.h"
+#include "organiser/store/held_file_retry.h"
 #include "organiser/win32/kernel_handle.h"
 
 namespace ondrel {
 namespace {
-
-// How often and how long a replace refused by another program holding the
-// file (a virus scanner, an indexer) is tried again.
-constexpr int kReplaceAttempts = 5;
-constexpr DWORD kReplacePauseMs = 50;
 
 class Win32WritableFile final : public WritableFile {
  public:
@@ -49,18 +45,33 @@ class Win32WritableFile final : public WritableFile {
   FileHandle handle_;
 };
 
-bool IsPassingRefusal(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-         error == ERROR_LOCK_VIOLATION;
+// True when error is another program holding the file at path for a
+// while: a sharing or lock violation, or access denied to a file that is
+// neither a folder nor read-only (a file being deleted or scanned answers
+// so). A folder in the way or a read-only file never gives way.
+bool IsHeldByAnotherProgram(DWORD error, const std::wstring& path) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+  if (error != ERROR_ACCESS_DENIED) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
-// How long a read refused because another program holds the file (a
-// backup, sync or virus-scanning program) is tried again before it counts.
-constexpr DWORD kReadPatienceMs = 2000;
-constexpr DWORD kReadPauseMs = 50;
-
-bool IsHeldByAnotherProgram(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+// Tries one step (true when done; it leaves its error for GetLastError) on
+// the file at path until it is done, fails otherwise, or a hold outlasts
+// the patience. The step's last error stays for the caller to read.
+template <typename Step>
+bool TryWhileHeld(const std::wstring& path, Step step) {
+  DWORD lastError = ERROR_SUCCESS;
+  const TryOutcome outcome = RetryWhileHeld(
+      [&]() {
+        if (step()) return TryOutcome::kDone;
+        lastError = GetLastError();
+        return IsHeldByAnotherProgram(lastError, path) ? TryOutcome::kHeld : TryOutcome::kFailed;
+      },
+      [](unsigned ms) { Sleep(ms); });
+  if (outcome != TryOutcome::kDone) SetLastError(lastError);
+  return outcome == TryOutcome::kDone;
 }
 
 // The system's own sentence for an error code, without its line break.
@@ -127,19 +138,37 @@ void TryReadWholeFile(const std::wstring& path, Target& target, DWORD& error) {
 template <typename Target>
 ReadResult ReadWholeFile(const Text& path, Target& target) {
   const std::wstring widePath = WidePath(path);
-  const DWORD start = GetTickCount();
-  for (;;) {
-    DWORD error = ERROR_SUCCESS;
+  DWORD error = ERROR_SUCCESS;
+  TryWhileHeld(widePath, [&]() {
     TryReadWholeFile(widePath, target, error);
-    if (error == ERROR_SUCCESS) return ReadResult{ReadResult::Status::kRead, Text()};
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return ReadResult{ReadResult::Status::kNoFile, Text()};
-    }
-    if (!IsHeldByAnotherProgram(error) || GetTickCount() - start >= kReadPatienceMs) {
-      return ReadResult{ReadResult::Status::kFailed, ReasonOf(error)};
-    }
-    Sleep(kReadPauseMs);
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
+  });
+  if (error == ERROR_SUCCESS) return ReadResult{ReadResult::Status::kRead, Text()};
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    return ReadResult{ReadResult::Status::kNoFile, Text()};
   }
+  return ReadResult{ReadResult::Status::kFailed, ReasonOf(error)};
+}
+
+// One look at the file at path: opened for its attributes only, which no
+// other program's sharing mode refuses, and for a folder too.
+bool TryStamp(const std::wstring& path, FileStamp& stamp) {
+  FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(file.get(), &information)) return false;
+  stamp.volume = information.dwVolumeSerialNumber;
+  stamp.file = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
+               information.nFileIndexLow;
+  stamp.size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) |
+               information.nFileSizeLow;
+  stamp.lastWrite = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+      information.ftLastWriteTime.dwLowDateTime);
+  return true;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -153,8 +182,13 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::unique_ptr<WritableFile> OpenForWriting(const Text& path) override {
-    FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring widePath = WidePath(path);
+    FileHandle file;
+    TryWhileHeld(widePath, [&]() {
+      file.Reset(CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+      return static_cast<bool>(file);
+    });
     if (!file) return nullptr;
     return std::make_unique<Win32WritableFile>(std::move(file));
   }
@@ -162,17 +196,27 @@ class Win32FileSystem final : public FileSystem {
   bool ReplaceAtomically(const Text& from, const Text& to) override {
     const std::wstring source = WidePath(from);
     const std::wstring target = WidePath(to);
-    for (int attempt = 1;; ++attempt) {
-      if (MoveFileExW(source.c_str(), target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-      }
-      if (attempt == kReplaceAttempts || !IsPassingRefusal(GetLastError())) return false;
-      Sleep(kReplacePauseMs);
-    }
+    return TryWhileHeld(target, [&]() {
+      return MoveFileExW(source.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    });
   }
 
   bool Remove(const Text& path) override { return DeleteFileW(WidePath(path).c_str()) != 0; }
+
+  StampResult StampOf(const Text& path) override {
+    const std::wstring widePath = WidePath(path);
+    StampResult result;
+    if (TryWhileHeld(widePath, [&]() { return TryStamp(widePath, result.stamp); })) {
+      result.status = StampResult::Status::kFound;
+      return result;
+    }
+    const DWORD error = GetLastError();
+    result.status = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                        ? StampResult::Status::kNoFile
+                        : StampResult::Status::kFailed;
+    return result;
+  }
 };
 
 }  // namespace

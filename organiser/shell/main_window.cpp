@@ -9,6 +9,7 @@
 #include "organiser/shell/tab_strip.h"
 #include "organiser/store/database.h"
 #include "organiser/text/language_table.h"
+#include "organiser/text/message_text.h"
 #include "organiser/win32/wide_text.h"
 
 namespace ondrel {
@@ -28,12 +29,6 @@ Text MainWindowText(const LanguageTable& language, const char16_t* key) {
   return text != nullptr ? Text(text) : Text();
 }
 
-// The file name at the end of a path.
-Text FileNameOf(const Text& path) {
-  const std::size_t slash = path.find_last_of(u"\\/");
-  return slash == Text::npos ? path : path.substr(slash + 1);
-}
-
 // The start warning for what loading the database found, or empty text.
 Text StartWarningFor(const LoadResult& loaded, const LanguageTable& language) {
   if (loaded.status == LoadResult::Status::kCouldNotRead) {
@@ -42,15 +37,7 @@ Text StartWarningFor(const LoadResult& loaded, const LanguageTable& language) {
     return text;
   }
   if (loaded.status == LoadResult::Status::kRead && loaded.damaged) {
-    Text text = MainWindowText(language, u"MessageLoadDamaged");
-    const Text backup = FileNameOf(loaded.backupPath);
-    const std::size_t placeholder = text.find(u"%1");
-    if (placeholder != Text::npos) {
-      text.replace(placeholder, 2, backup);
-    } else {
-      text += u" " + backup;
-    }
-    return text;
+    return MessageNamingFile(MainWindowText(language, u"MessageLoadDamaged"), loaded.backupPath);
   }
   return Text();
 }

@@ -74,6 +74,33 @@ Text DecimalText(unsigned number) {
 // file counts as one that cannot be backed up.
 constexpr unsigned kBackupNames = 1000;
 
+// FNV-1a over a file's bytes as read: tells a file that is not as the
+// store writes it from another version of it (hand-edited files only).
+std::uint64_t DigestOf(const FileUnits& file) {
+  std::uint64_t hash = 14695981039346656037ull;
+  auto add = [&hash](unsigned char byte) {
+    hash ^= byte;
+    hash *= 1099511628211ull;
+  };
+  for (const char16_t unit : file.units()) {
+    add(static_cast<unsigned char>(unit & 0xFF));
+    add(static_cast<unsigned char>(unit >> 8));
+  }
+  if (file.hasOddByte()) add(file.oddByte());
+  return hash;
+}
+
+std::uint64_t ByteCount(const FileUnits& file) {
+  return static_cast<std::uint64_t>(file.units().size()) * 2 + (file.hasOddByte() ? 1 : 0);
+}
+
+// The stamp of the file at path, when one can be taken.
+std::optional<FileStamp> StampIfFound(FileSystem& files, const Text& path) {
+  const StampResult look = files.StampOf(path);
+  if (look.status != StampResult::Status::kFound) return std::nullopt;
+  return look.stamp;
+}
+
 bool SameFile(const FileUnits& a, const FileUnits& b) {
   return a.units() == b.units() && a.hasOddByte() == b.hasOddByte() &&
          (!a.hasOddByte() || a.oddByte() == b.oddByte());
@@ -116,6 +143,10 @@ LoadResult Database::LoadOrThrow(const Text& path) {
   documents_->Clear();
   LoadResult result;
 
+  // Looked at before it is read: a file changed between the two then
+  // differs from its stamp, and is read again before it is replaced.
+  known_ = KnownFile();
+  const std::optional<FileStamp> stampBeforeReading = StampIfFound(files_, path_);
   FileUnits file;
   ReadResult read = files_.ReadAllUnits(path_, file);
   if (read.status == ReadResult::Status::kNoFile) return result;
@@ -128,8 +159,13 @@ LoadResult Database::LoadOrThrow(const Text& path) {
   result.status = LoadResult::Status::kRead;
 
   TextView all = file.units();
-  if (!all.empty() && all.front() == u'\uFEFF') all.remove_prefix(1);
+  const bool hasByteOrderMark = !all.empty() && all.front() == u'\uFEFF';
+  if (hasByteOrderMark) all.remove_prefix(1);
   bool keepsEverything = !file.hasOddByte();
+  // Exactly as the store writes it: "<Database>", the blocks with nothing
+  // between them, "</Database>".
+  bool canonical = keepsEverything && !hasByteOrderMark;
+  std::size_t blocks = 0;
 
   // One scan finds every "<Document>" and "</Document>" in file order. A
   // "<Document>" met inside a block starts the next block, so a block that
@@ -141,8 +177,16 @@ LoadResult Database::LoadOrThrow(const Text& path) {
     while (IsClosingTagAt(all, tag)) tag = FindBlockTag(all, tag + kDocumentClose.size());
     const std::size_t open = tag;
     const std::size_t gapEnd = open == TextView::npos ? all.size() : open;
-    if (!IsIgnorableGap(all.substr(position, gapEnd - position))) keepsEverything = false;
-    if (open == TextView::npos) break;
+    const TextView gap = all.substr(position, gapEnd - position);
+    if (!IsIgnorableGap(gap)) keepsEverything = false;
+    if (open == TextView::npos) {
+      if (gap != (blocks == 0 ? TextView(u"<Database></Database>") : kDatabaseClose)) {
+        canonical = false;
+      }
+      break;
+    }
+    if (gap != (blocks == 0 ? kDatabaseOpen : TextView())) canonical = false;
+    ++blocks;
 
     tag = FindBlockTag(all, open + kDocumentOpen.size());
     const bool closed = IsClosingTagAt(all, tag);
@@ -158,12 +202,23 @@ LoadResult Database::LoadOrThrow(const Text& path) {
     position = end;
   }
 
+  KnowLoadedFile(stampBeforeReading, file, canonical && keepsEverything);
   if (!keepsEverything) {
     BackUpDamagedFile(file);
     result.damaged = true;
     result.backupPath = backupPath_;
   }
   return result;
+}
+
+void Database::KnowLoadedFile(std::optional<FileStamp> stamp, const FileUnits& file,
+                              bool canonical) {
+  known_.exists = true;
+  known_.stamp = stamp;
+  known_.canonical = canonical;
+  // Only a file the store would not write so needs its bytes summed up.
+  known_.size = canonical ? 0 : ByteCount(file);
+  known_.digest = canonical ? 0 : DigestOf(file);
 }
 
 void Database::AppendBlock(TextView block, bool closed) {
@@ -187,26 +242,83 @@ void Database::AppendBlock(TextView block, bool closed) {
   handle.release();
 }
 
-void Database::BackUpDamagedFile(const FileUnits& file) {
+Database::BackupName Database::FindBackupName(const FileUnits& file) {
   for (unsigned n = 0; n < kBackupNames; ++n) {
     const Text candidate = n == 0 ? path_ + u".bak" : path_ + u"." + DecimalText(n) + u".bak";
     FileUnits existing;
     const ReadResult found = files_.ReadAllUnits(candidate, existing);
-    if (found.status == ReadResult::Status::kNoFile) {
-      backupPath_ = candidate;
-      break;
-    }
-    // An earlier start already kept this very file: no second copy.
-    if (found.read() && SameFile(existing, file)) {
-      backupPath_ = candidate;
-      return;
-    }
+    if (found.status == ReadResult::Status::kNoFile) return BackupName{candidate, false};
+    // An earlier copy of this very file: no second copy.
+    if (found.read() && SameFile(existing, file)) return BackupName{candidate, true};
   }
+  return BackupName{};
+}
+
+void Database::BackUpDamagedFile(const FileUnits& file) {
+  const BackupName name = FindBackupName(file);
+  backupPath_ = name.path;
+  // An earlier start already kept this very file.
+  if (name.holdsFile) return;
   loadedBytesToBackUp_ = LittleEndianBytes(file.units());
   if (file.hasOddByte()) loadedBytesToBackUp_.push_back(file.oddByte());
   // Failing here is not final: the first save tries again, and fails while
   // the copy cannot be made.
   WriteBackupIfNeeded();
+}
+
+bool Database::HoldsKnownVersion(const FileUnits& current) const {
+  if (!known_.exists) return false;
+  if (!known_.canonical) {
+    return ByteCount(current) == known_.size && DigestOf(current) == known_.digest;
+  }
+  if (current.hasOddByte()) return false;
+  // Compared piece by piece with what the store wrote: "<Database>", the
+  // file's text of every document it holds, "</Database>".
+  TextView rest = current.units();
+  auto takes = [&rest](TextView piece) {
+    if (rest.size() < piece.size() || rest.compare(0, piece.size(), piece) != 0) return false;
+    rest.remove_prefix(piece.size());
+    return true;
+  };
+  if (!takes(kDatabaseOpen)) return false;
+  for (const DocumentHandle* handle : *documents_) {
+    const Document& document = *handle->document;
+    if (document.InFile() && !takes(document.WrittenText())) return false;
+  }
+  return takes(kDatabaseClose) && rest.empty();
+}
+
+bool Database::KeepFileChangedElsewhere() {
+  const StampResult look = files_.StampOf(path_);
+  // Gone (or never there): written anew, nothing to keep.
+  if (look.status == StampResult::Status::kNoFile) return true;
+  if (look.status == StampResult::Status::kFound && known_.exists && known_.stamp &&
+      *known_.stamp == look.stamp) {
+    return true;
+  }
+  // The stamp differs (or could not be taken): the bytes decide. A file
+  // written again with the same bytes is no change.
+  FileUnits current;
+  const ReadResult read = files_.ReadAllUnits(path_, current);
+  if (read.status == ReadResult::Status::kNoFile) return true;
+  // What it holds cannot be told: it is not replaced unseen.
+  if (!read.read()) return false;
+  if (HoldsKnownVersion(current)) return true;
+
+  const BackupName name = FindBackupName(current);
+  if (name.path.empty()) return false;  // every backup name is taken
+  if (!name.holdsFile) {
+    std::vector<unsigned char> bytes = LittleEndianBytes(current.units());
+    if (current.hasOddByte()) bytes.push_back(current.oddByte());
+    if (!WriteFileAtomically(files_, name.path, bytes.data(), bytes.size())) return false;
+  }
+  // That version is safe now: should this write fail, the next save does
+  // not keep it a second time.
+  KnowLoadedFile(look.status == StampResult::Status::kFound ? std::optional<FileStamp>(look.stamp)
+                                                            : std::nullopt,
+                 current, false);
+  changedFileBackup_ = name.path;
+  return true;
 }
 
 bool Database::Save(const Document* document) {
@@ -219,12 +331,25 @@ bool Database::Save(const Document* document) {
     // Every changed document is serialized before the file is opened, so
     // the writing itself only copies texts that are ready.
     SerializeStoredDocuments();
+    std::optional<FileStamp> writtenStamp;
     written = WriteBackupIfNeeded() &&
-              WriteFileAtomically(files_, path_, [this](WritableFile& file) {
-                return WriteFileText(file);
-              });
+              WriteFileAtomically(
+                  files_, path_, [this](WritableFile& file) { return WriteFileText(file); },
+                  [this, &writtenStamp](const Text& temporaryPath) {
+                    // The renamed file keeps this stamp: its number, size and
+                    // last write go with it.
+                    writtenStamp = StampIfFound(files_, temporaryPath);
+                    return KeepFileChangedElsewhere();
+                  });
+    if (written) {
+      known_ = KnownFile();
+      known_.exists = true;
+      known_.stamp = writtenStamp;
+      known_.canonical = true;
+    }
   } catch (...) {
-    // Out of memory while building the texts: the file was not touched.
+    // Out of memory while building the texts or reading the file another
+    // program wrote: the file was not replaced.
     written = false;
   }
   fileBehind_ = !written;
@@ -236,12 +361,15 @@ bool Database::Save(const Document* document) {
 
 bool Database::DeleteAndSave(Document* document) {
   if (document == nullptr) return false;
+  const bool wasBehind = fileBehind_;
   const Document::RemovalUndo undo = document->MarkRemoved();
   if (Save(document)) return true;
   // The file still holds the document: a removal kept only in memory would
   // be written by whatever save succeeds next, long after the user was told
-  // it failed. Undone, the record stays as the file has it.
+  // it failed. Undone, the record stays as the file has it, and the failed
+  // write left the file lacking nothing it lacked before.
   document->UndoRemoval(undo);
+  fileBehind_ = wasBehind;
   return false;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "organiser/store/clock.h"
@@ -69,14 +70,22 @@ class Database {
   // then clean). On false the file is exactly as it was, every document not
   // written stays dirty and IsFileBehind() is true. A needed write fails at
   // once, touching nothing, after a Load that could not read the file, and
-  // while the backup of a damaged file cannot be made. Never throws:
-  // running out of memory is a failed save.
+  // while the backup of a damaged file cannot be made.
+  // Another program may have written the file since this store last read or
+  // wrote it (a sync client, a restored backup, an editor): just before the
+  // file is replaced, a file that no longer holds what the store last read
+  // or wrote is copied to a backup name no earlier copy has (named by
+  // TakeChangedFileBackup afterwards), and the save fails, leaving it as it
+  // is, when that copy cannot be made or the file cannot be read to tell.
+  // A file gone meanwhile is written anew. Never throws: running out of
+  // memory is a failed save.
   bool Save(const Document* document);
 
   // Marks document (one of this store's) removed and writes the file
   // without it. Returns true when the file no longer holds it. On false the
   // removal is undone: the document is listed, unchanged and as dirty as
-  // before, and no later save writes it out as removed. Never throws.
+  // before, no later save writes it out as removed, and IsFileBehind() is
+  // as it was before. Never throws.
   bool DeleteAndSave(Document* document);
 
   // Gives up what document (one of this store's) holds that the file does
@@ -109,15 +118,45 @@ class Database {
   bool IsFileBehind() const { return fileBehind_; }
   // True after a Load that could not read the file: no save writes.
   bool RefusesSaves() const { return refusesSaves_; }
+  // The path of the backup that a save made of a version another program
+  // wrote, once: empty when there is none, or when it was taken already.
+  Text TakeChangedFileBackup() { return std::move(changedFileBackup_); }
 
  private:
   // The loading itself; may throw std::bad_alloc.
   LoadResult LoadOrThrow(const Text& path);
   // Appends a document made from one block (closed or cut off).
   void AppendBlock(TextView block, bool closed);
+  // The version of the file the store last read or wrote: whether there
+  // was one, its stamp when one could be taken, and how to tell its bytes.
+  struct KnownFile {
+    bool exists = false;
+    std::optional<FileStamp> stamp;
+    // The file held exactly "<Database>", the text the file holds of each
+    // document, and "</Database>", as the store writes it: its bytes are
+    // told from the documents. Otherwise from size and digest.
+    bool canonical = false;
+    std::uint64_t size = 0;
+    std::uint64_t digest = 0;
+  };
+  // Where a backup of file goes: a name no file has yet, or an earlier
+  // copy that holds exactly these bytes (then nothing is written). Empty
+  // when every name is taken.
+  struct BackupName {
+    Text path;
+    bool holdsFile = false;
+  };
+  BackupName FindBackupName(const FileUnits& file);
   // Copies the damaged file's bytes to a new backup name, or finds an
   // earlier copy that holds exactly them.
   void BackUpDamagedFile(const FileUnits& file);
+  // Just before the file is replaced: a file that is not the known version
+  // is copied to a backup first. False when it may not be replaced.
+  bool KeepFileChangedElsewhere();
+  // True when current holds exactly the known version's bytes.
+  bool HoldsKnownVersion(const FileUnits& current) const;
+  // The known version becomes what was read from the file.
+  void KnowLoadedFile(std::optional<FileStamp> stamp, const FileUnits& file, bool canonical);
   // Rebuilds the text of every changed document that is not removed.
   void SerializeStoredDocuments();
   // Writes the whole file text: "<Database>" + the block of every document
@@ -134,6 +173,9 @@ class Database {
   // The damaged file as loaded, kept until its backup is written.
   std::vector<unsigned char> loadedBytesToBackUp_;
   Text backupPath_;
+  KnownFile known_;
+  // A backup of another program's version not yet told to the user.
+  Text changedFileBackup_;
 };
 
 }  // namespace ondrel

@@ -125,6 +125,8 @@ class Document {
   void Forget();
   // The text the file holds for this document (empty when none).
   TextView WrittenText() const;
+  // True while the file holds a version of this document (WrittenText).
+  bool InFile() const { return written_; }
 
   std::unique_ptr<PtrArray<Text>> fragments_;
   const Clock& clock_;  // not owned

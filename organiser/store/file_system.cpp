@@ -71,7 +71,8 @@ bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
 }
 
 bool WriteFileAtomically(FileSystem& files, const Text& path,
-                         const std::function<bool(WritableFile&)>& writeContent) {
+                         const std::function<bool(WritableFile&)>& writeContent,
+                         const std::function<bool(const Text&)>& beforeReplace) {
   // Same folder as the target, so that the final rename never crosses a
   // volume and stays one atomic step.
   const Text temporaryPath = path + u".tmp";
@@ -86,6 +87,7 @@ bool WriteFileAtomically(FileSystem& files, const Text& path,
     bool closed = file->Close();
     file.reset();
     if (!closed) return Abandon(files, temporaryPath);
+    if (beforeReplace && !beforeReplace(temporaryPath)) return Abandon(files, temporaryPath);
     if (!files.ReplaceAtomically(temporaryPath, path)) return Abandon(files, temporaryPath);
     return true;
   } catch (...) {

@@ -3,6 +3,7 @@
 // program, fault-injecting or in-memory ones in tests. Paths are UTF-16.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,6 +40,35 @@ struct ReadResult {
   bool read() const { return status == Status::kRead; }
 };
 
+// Which version of a file a path names, as far as a cheap look tells: the
+// file itself (another file renamed or copied into its place is another
+// file), its size and when it was last written. A file whose stamp is
+// unchanged is taken to hold the same bytes; a changed stamp says only that
+// the bytes may differ.
+struct FileStamp {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;  // the file's number on its volume
+  std::uint64_t size = 0;
+  std::int64_t lastWrite = 0;  // in the platform's own units
+
+  bool operator==(const FileStamp& other) const {
+    return volume == other.volume && file == other.file && size == other.size &&
+           lastWrite == other.lastWrite;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// What looking at a path found.
+struct StampResult {
+  enum class Status {
+    kFound,   // stamp holds the file's stamp
+    kNoFile,  // nothing at the path
+    kFailed,  // something is there, but its stamp could not be taken
+  };
+  Status status = Status::kFailed;
+  FileStamp stamp;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -50,24 +80,29 @@ class FileSystem {
   // Reads the whole file at path as UTF-16LE code units, to its real end
   // even when that lies past the size reported at opening. On anything but
   // kRead, units is unspecified. A read refused because another program
-  // holds the file (a sharing or lock violation) is tried again for about
-  // two seconds before it counts. This one goes through ReadAll, copies, and
+  // holds the file is tried again for about two seconds before it counts
+  // (held_file_retry.h). This one goes through ReadAll, copies, and
   // cannot tell a missing file from an unreadable one; a platform's files
   // read straight into the units instead, which a large database needs.
   // Throws std::bad_alloc when the file does not fit in memory.
   virtual ReadResult ReadAllUnits(const Text& path, FileUnits& units);
 
   // Creates the file at path for writing, truncating an existing one.
-  // Null on failure.
+  // Null on failure. A create refused for a passing hold is tried again.
   virtual std::unique_ptr<WritableFile> OpenForWriting(const Text& path) = 0;
 
   // Replaces the file `to` with the file `from` in one atomic step (from is
-  // renamed over to). A replace refused for a passing sharing violation is
-  // retried a few times. False when to was left as it was.
+  // renamed over to). A replace refused for a passing hold is tried again
+  // for about two seconds. False when to was left as it was.
   virtual bool ReplaceAtomically(const Text& from, const Text& to) = 0;
 
   // Deletes the file at path; false when it could not be deleted.
   virtual bool Remove(const Text& path) = 0;
+
+  // The stamp of the file at path, without opening it for reading: a file
+  // another program holds can be looked at. A look refused for a passing
+  // hold is tried again as a read is.
+  virtual StampResult StampOf(const Text& path) = 0;
 };
 
 // One read from a file open for reading: fills at most room bytes at
@@ -94,8 +129,12 @@ bool WriteFileAtomically(FileSystem& files, const Text& path, const void* data,
 
 // The same for content written in pieces: writeContent writes the whole
 // content into the temporary file it is given and returns false when any
-// write failed.
-bool WriteFileAtomically(FileSystem& files, const Text& path,
-                         const std::function<bool(WritableFile&)>& writeContent);
+// write failed. beforeReplace, when given, runs once the temporary file at
+// the path it is given is complete and closed, just before it replaces the
+// file at path, so that what stands there is looked at as late as can be;
+// false from it abandons the write like any failed step.
+bool WriteFileAtomically(
+    FileSystem& files, const Text& path, const std::function<bool(WritableFile&)>& writeContent,
+    const std::function<bool(const Text& temporaryPath)>& beforeReplace = nullptr);
 
 }  // namespace ondrel

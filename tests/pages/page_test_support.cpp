@@ -45,6 +45,8 @@ std::vector<unsigned char> TestLanguageBytes() {
       "MessageWarningEng=Warning caption",
       "MessageSaveQuestionEng=Save question",
       "MessageSaveFailedEng=Save failed",
+      "MessageRemoveFailedEng=Remove failed",
+      "MessageFileChangedEng=Kept as %1",
       "[NotePage]",
       "LabelSearchPanelEng=Search", "LabelDocumentEng=Note", "LabelSubjectEng=Subject",
       "LabelKeywordsEng=Keywords", "LabelBodyEng=Body", "LabelLastChangeEng=Last change",

@@ -375,29 +375,78 @@ TEST_P(PageWorkflowTest, AFailedSaveOfANewRecordWarnsAndSaveRetries) {
   EXPECT_NE(host->DatabaseFileText().find(u"New but unwritten"), Text::npos);
 }
 
+// A removal that cannot be written says so, keeps the record, and leaves
+// behind only what was unsaved before it: a row click then asks nothing,
+// unless something was typed into the form before Remove.
 TEST_P(PageWorkflowTest, AFailedRemoveWarnsAndKeepsTheRecordListedShownAndStored) {
-  auto host = Host();
-  const std::wstring blocker = host->DatabasePath() + L".tmp";
-  ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
-  const Text removedKey = c().Element(c().formTags[c().keyField], c().Value(0, c().keyField));
-  {
-    MessageBoxAnswerer answerer;
+  for (const bool typedBefore : {false, true}) {
+    SCOPED_TRACE(typedBefore ? "typed before Remove" : "nothing typed");
+    auto host = Host();
+    const std::wstring blocker = host->DatabasePath() + L".tmp";
+    ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+    const Text removedKey = c().Element(c().formTags[c().keyField], c().Value(0, c().keyField));
+    if (typedBefore) host->Type(c().KeyEdit(), u"Typed before");
+    {
+      MessageBoxAnswerer answerer;
+      host->Click(c().RemoveId());
+      const auto boxes = answerer.boxes();
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(Narrow(boxes[0].text), "Remove failed");
+      EXPECT_FALSE(boxes[0].hasYesNo);
+    }
+    EXPECT_EQ(host->RowCount(), 3);
+    EXPECT_EQ(host->SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(host->page().current(), host->RowDocument(0));
+    EXPECT_FALSE(host->database().IsFileBehind());
+    EXPECT_EQ(host->page().HasUnsavedChanges(), typedBefore);
+    {
+      // Answered No: what was typed is given up, as at any question.
+      MessageBoxAnswerer answerer({IDNO});
+      host->ClickRow(1);
+      EXPECT_EQ(answerer.boxes().size(), typedBefore ? 1u : 0u);
+    }
+    ExpectFormShows(*host, 1);
+    ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
+    EXPECT_NE(host->DatabaseFileText().find(removedKey), Text::npos);
+    // Remove again, now that the file can be written.
+    host->ClickRow(0);
     host->Click(c().RemoveId());
-    const auto boxes = answerer.boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(Narrow(boxes[0].text), "Save failed");
+    EXPECT_EQ(host->RowCount(), 2);
+    EXPECT_EQ(host->DatabaseFileText().find(removedKey), Text::npos);
   }
-  EXPECT_EQ(host->RowCount(), 3);
-  EXPECT_EQ(host->SelectedRows(), std::vector<int>{0});
-  ExpectFormShows(*host, 0);
-  EXPECT_EQ(host->page().current(), host->RowDocument(0));
-  ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
-  host->Click(c().saveId);
-  EXPECT_NE(host->DatabaseFileText().find(removedKey), Text::npos);
-  // Remove again, now that the file can be written.
-  host->Click(c().RemoveId());
-  EXPECT_EQ(host->RowCount(), 2);
-  EXPECT_EQ(host->DatabaseFileText().find(removedKey), Text::npos);
+}
+
+// Another program wrote the file: the save that keeps its version says so
+// once, naming the backup; a save at a session end asks nothing of anyone,
+// and the next save the user makes tells instead.
+TEST_P(PageWorkflowTest, ASaveOverAnotherProgramsVersionTellsOnceAndNeverAtASessionEnd) {
+  for (const bool sessionEnd : {false, true}) {
+    SCOPED_TRACE(sessionEnd ? "at a session end" : "on Save");
+    auto host = Host();
+    const std::vector<unsigned char> theirs = Utf16LeBytes(L"<Database></Database>  ");
+    ASSERT_TRUE(WriteFileBytes(host->DatabasePath(), theirs));
+    host->Type(c().KeyEdit(), u"Typed here");
+    {
+      MessageBoxAnswerer answerer;
+      if (sessionEnd) {
+        EXPECT_TRUE(host->page().SaveForSessionEnd());
+      } else {
+        host->Click(c().saveId);
+      }
+      const auto boxes = answerer.boxes();
+      ASSERT_EQ(boxes.size(), sessionEnd ? 0u : 1u);
+      if (!sessionEnd) {
+        EXPECT_EQ(Narrow(boxes[0].text), "Kept as ondrel.db.bak");
+      }
+    }
+    EXPECT_EQ(ReadFileBytes(host->folder().Native(L"ondrel.db.bak")), theirs);
+    EXPECT_NE(host->DatabaseFileText().find(u"Typed here"), Text::npos);
+    host->Type(c().KeyEdit(), u"Typed again");
+    MessageBoxAnswerer answerer;
+    host->Click(c().saveId);
+    EXPECT_EQ(answerer.boxes().size(), sessionEnd ? 1u : 0u);
+    EXPECT_NE(host->DatabaseFileText().find(u"Typed again"), Text::npos);
+  }
 }
 
 // Stored texts an edit cannot show as they are: a zero character (the edit

@@ -124,7 +124,8 @@ TEST_F(DatabaseTest, FlagsFollowTheLastLoadAndTheLastSave) {
   EXPECT_FALSE(database_->RefusesSaves());
 
   // A load that could not read refuses saves; a good one after it does not.
-  files_.FailCall(1);
+  // (Call 1 looks at the file's stamp, call 2 reads it.)
+  files_.FailCall(2);
   EXPECT_EQ(database_->Load(kPath).status, LoadResult::Status::kCouldNotRead);
   files_.FailCall(0);
   EXPECT_TRUE(database_->RefusesSaves());
@@ -443,7 +444,7 @@ TEST_F(DatabaseTest, WhenEveryBackupNameIsTakenNoSaveReplacesTheFile) {
 TEST_F(DatabaseTest, AStoreThatCouldNotReadItsFileRefusesEveryWriteItNeeds) {
   PutFile(kExample);
   const MemoryFileSystem::Bytes original = files_.Contents(kPath);
-  files_.FailCall(1);
+  files_.FailCall(2);  // the read, after the look at the file's stamp
   database_ = Reloaded();
   files_.FailCall(0);
   ASSERT_EQ(lastLoad_.status, LoadResult::Status::kCouldNotRead);

@@ -17,14 +17,17 @@ class MemoryWritableFile final : public WritableFile {
     if (fails && files_.LastCallFailedByCount()) {
       // A counted failure is a full disk: half the bytes land.
       storage.insert(storage.end(), bytes, bytes + size / 2);
+      files_.Changed(path_, false);
       return false;
     }
     if (fails) return false;
     if (files_.Fails(FailingStep::kPartialWrite, path_)) {
       storage.insert(storage.end(), bytes, bytes + size / 2);
+      files_.Changed(path_, false);
       return false;
     }
     storage.insert(storage.end(), bytes, bytes + size);
+    files_.Changed(path_, false);
     return true;
   }
 
@@ -67,6 +70,7 @@ ReadResult MemoryFileSystem::ReadAllUnits(const Text& path, FileUnits& units) {
 
 std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWriting(const Text& path) {
   if (Fails(FailingStep::kCreate, path)) return nullptr;
+  Changed(path, files_.count(path) == 0);
   files_[path].clear();
   return std::make_unique<MemoryWritableFile>(*this, path);
 }
@@ -78,12 +82,52 @@ bool MemoryFileSystem::ReplaceAtomically(const Text& from, const Text& to) {
   Bytes moved = std::move(found->second);
   files_.erase(found);
   files_[to] = std::move(moved);
+  // The renamed file keeps its number and its last write.
+  identities_[to] = identities_[from];
+  identities_.erase(from);
   return true;
 }
 
 bool MemoryFileSystem::Remove(const Text& path) {
   if (Fails(FailingStep::kNone, path)) return false;
+  identities_.erase(path);
   return files_.erase(path) != 0;
+}
+
+StampResult MemoryFileSystem::StampOf(const Text& path) {
+  StampResult result;
+  if (Fails(FailingStep::kNone, path)) {
+    if (LastCallFailedByCount()) lookFailedByCount_ = true;
+    return result;
+  }
+  auto found = files_.find(path);
+  if (found == files_.end()) {
+    result.status = StampResult::Status::kNoFile;
+    return result;
+  }
+  const Identity& identity = identities_[path];
+  result.status = StampResult::Status::kFound;
+  result.stamp.file = identity.file;
+  result.stamp.size = found->second.size();
+  result.stamp.lastWrite = identity.lastWrite;
+  return result;
+}
+
+void MemoryFileSystem::Put(const Text& path, Bytes bytes) {
+  files_[path] = std::move(bytes);
+  Changed(path, true);
+}
+
+void MemoryFileSystem::Rewrite(const Text& path, Bytes bytes) {
+  const bool newFile = files_.count(path) == 0;
+  files_[path] = std::move(bytes);
+  Changed(path, newFile);
+}
+
+void MemoryFileSystem::Changed(const Text& path, bool newFile) {
+  Identity& identity = identities_[path];
+  if (newFile || identity.file == 0) identity.file = ++filesMade_;
+  identity.lastWrite = ++changes_;
 }
 
 bool MemoryFileSystem::Fails(FailingStep step, const Text& path) {

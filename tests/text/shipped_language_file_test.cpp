@@ -26,7 +26,8 @@ const TextKey kOrganiserTexts[] = {
     {u"MainWindow", u"MessageSaveFailed"}, {u"MainWindow", u"ButtonSave"},
     {u"MainWindow", u"ButtonCancel"},    {u"MainWindow", u"ButtonRemove"},
     {u"MainWindow", u"ButtonNew"},       {u"MainWindow", u"MessageLoadFailed"},
-    {u"MainWindow", u"MessageLoadDamaged"},
+    {u"MainWindow", u"MessageLoadDamaged"}, {u"MainWindow", u"MessageRemoveFailed"},
+    {u"MainWindow", u"MessageFileChanged"},
 
     {u"NotePage", u"HeaderLastChange"},  {u"NotePage", u"HeaderKeywords"},
     {u"NotePage", u"HeaderSubject"},     {u"NotePage", u"LabelSearchPanel"},
@@ -126,6 +127,13 @@ TEST_F(ShippedLanguageFileTest, KnownTextsReadBackExactly) {
   EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageLoadFailed")).find(u"\"ondrel.db\""),
             Text::npos);
   EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageLoadDamaged")).find(u"\"%1\""),
+            Text::npos);
+  // A failed removal says so, not that edits wait in the form; the notice
+  // of another program's version names its backup.
+  const Text removeFailed = Printable(table.Lookup(u"MainWindow", u"MessageRemoveFailed"));
+  EXPECT_NE(removeFailed.find(u"removed"), Text::npos);
+  EXPECT_EQ(removeFailed.find(u"form"), Text::npos);
+  EXPECT_NE(Printable(table.Lookup(u"MainWindow", u"MessageFileChanged")).find(u"\"%1\""),
             Text::npos);
 }
 
