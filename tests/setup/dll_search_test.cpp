@@ -3,7 +3,6 @@
 // "version.dll" by name, with and without the call, next to a planted copy.
 #include <windows.h>
 
-#include <cctype>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -12,6 +11,9 @@
 
 #include "dll_search_probe.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_name.h"
+
+using ondrel::test::TestNameOf;
 
 namespace {
 
@@ -110,13 +112,7 @@ const Case kCases[] = {
     {"limited, with copies in both folders", true, true, true, kSystemCopy},
 };
 
-std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  std::string name;
-  for (const char* p = info.param.name; *p != '\0'; ++p) {
-    if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
-  }
-  return name;
-}
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return TestNameOf(info.param.name); }
 
 INSTANTIATE_TEST_SUITE_P(Planted, DllSearchTest, ::testing::ValuesIn(kCases), CaseName);
 

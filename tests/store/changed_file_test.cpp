@@ -4,12 +4,12 @@
 // fails when it cannot keep it. Unchanged, rewritten with the same bytes or
 // gone, the file is simply written.
 
-#include <cctype>
 #include <functional>
 #include <ostream>
 #include <string>
 
 #include "tests/store/store_fixture.h"
+#include "tests/support/test_name.h"
 
 namespace ondrel::test {
 namespace {
@@ -161,13 +161,7 @@ TEST_P(ChangedFileTest, ASaveKeepsAnotherProgramsVersionBeforeReplacingIt) {
   EXPECT_EQ(files_.FileCount(), filesBefore);
 }
 
-std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  std::string name;
-  for (const char* p = info.param.what; *p != '\0'; ++p) {
-    if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
-  }
-  return name;
-}
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return TestNameOf(info.param.what); }
 
 INSTANTIATE_TEST_SUITE_P(Meanwhile, ChangedFileTest, ::testing::ValuesIn(kCases), CaseName);
 
