@@ -4,7 +4,6 @@
 // fails when it cannot keep it. Unchanged, rewritten with the same bytes or
 // gone, the file is simply written.
 
-#include <functional>
 #include <ostream>
 #include <string>
 
@@ -24,99 +23,74 @@ Text OneNote(TextView subject) {
 
 const Text kOurs = OneNote(u"Ours");
 const Text kTheirs = OneNote(u"FromElsewhere");
-const Text kOursAndMore = kOurs + u"\r\n";
 
+Bytes Ours() { return LittleEndianBytes(kOurs); }
+Bytes Theirs() { return LittleEndianBytes(kTheirs); }
 Bytes WithOddByte(Bytes bytes) {
   bytes.push_back(0x7A);
   return bytes;
 }
 
+// What the other program does to the file in between.
+enum class Act { kNothing, kRewrite /* in place */, kPut /* a new file renamed over it */, kRemove };
+
 struct Case {
   const char* what;
-  // What the other program does to the file (and its folder) in between.
-  std::function<void(MemoryFileSystem& files, const Text& path)> meanwhile;
+  Act act;
+  Bytes written;     // what it writes
+  int olderCopies;   // backup names taken by other copies, from ".bak" on
+  bool keptAlready;  // ".bak" holds what it writes already
+  bool backupFails;
+  bool unreadable;
   bool saved;
-  // The backup the save names ("" for none), and the bytes it must hold.
-  const char16_t* backup;
-  Bytes backupHolds;
+  const char16_t* backup;  // named by the save and holding `written`; "" for none
 };
 
 const Case kCases[] = {
-    {"nothing happened", [](MemoryFileSystem&, const Text&) {}, true, u"", {}},
-    {"the same bytes written again in place",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Rewrite(path, LittleEndianBytes(kOurs));
-     },
-     true, u"", {}},
-    {"an identical copy put in its place",
-     [](MemoryFileSystem& files, const Text& path) { files.Put(path, LittleEndianBytes(kOurs)); },
-     true, u"", {}},
-    {"the file deleted",
-     [](MemoryFileSystem& files, const Text& path) { files.Remove(path); }, true, u"", {}},
-    {"another version put in its place",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path, LittleEndianBytes(kTheirs));
-     },
-     true, u"ondrel.db.bak", LittleEndianBytes(kTheirs)},
-    {"another version of the same size written in place",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Rewrite(path, LittleEndianBytes(OneNote(u"Ourz")));
-     },
-     true, u"ondrel.db.bak", LittleEndianBytes(OneNote(u"Ourz"))},
-    {"another version with an odd last byte",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path, WithOddByte(LittleEndianBytes(kTheirs)));
-     },
-     true, u"ondrel.db.bak", WithOddByte(LittleEndianBytes(kTheirs))},
-    {"another version written in place",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Rewrite(path, LittleEndianBytes(kTheirs));
-     },
-     true, u"ondrel.db.bak", LittleEndianBytes(kTheirs)},
-    {"another version, the first backup name taken by another copy",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path + u".bak", LittleEndianBytes(u"older"));
-       files.Put(path, LittleEndianBytes(kTheirs));
-     },
-     true, u"ondrel.db.1.bak", LittleEndianBytes(kTheirs)},
-    {"another version already kept under the first backup name",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path + u".bak", LittleEndianBytes(kTheirs));
-       files.Put(path, LittleEndianBytes(kTheirs));
-     },
-     true, u"ondrel.db.bak", LittleEndianBytes(kTheirs)},
-    {"another version whose backup cannot be written",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path, LittleEndianBytes(kTheirs));
-       files.FailAt(FailingStep::kCreate, u".bak.tmp");
-     },
-     false, u"", {}},
-    {"the same records with text added at the end",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Rewrite(path, LittleEndianBytes(kOurs + u"\r\n"));
-     },
-     true, u"ondrel.db.bak", LittleEndianBytes(kOursAndMore)},
-    {"another version, every backup name taken",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path, LittleEndianBytes(kTheirs));
-       files.Put(path + u".bak", LittleEndianBytes(u"older"));
-       for (int n = 1; n < 1000; ++n) {
-         const std::string number = std::to_string(n);
-         files.Put(path + u"." + Text(number.begin(), number.end()) + u".bak",
-                   LittleEndianBytes(u"older"));
-       }
-     },
-     false, u"", {}},
-    {"another version that cannot be read",
-     [](MemoryFileSystem& files, const Text& path) {
-       files.Put(path, LittleEndianBytes(kTheirs));
-       files.MakeUnreadable(path);
-     },
-     false, u"", {}},
+    {"nothing happened", Act::kNothing, {}, 0, false, false, false, true, u""},
+    {"the same bytes written again in place", Act::kRewrite, Ours(), 0, false, false, false, true, u""},
+    {"an identical copy put in its place", Act::kPut, Ours(), 0, false, false, false, true, u""},
+    {"the file deleted", Act::kRemove, {}, 0, false, false, false, true, u""},
+    {"another version put in its place", Act::kPut, Theirs(), 0, false, false, false, true,
+     u"ondrel.db.bak"},
+    {"another version written in place", Act::kRewrite, Theirs(), 0, false, false, false, true,
+     u"ondrel.db.bak"},
+    {"another version of the same size", Act::kRewrite, LittleEndianBytes(OneNote(u"Ourz")), 0,
+     false, false, false, true, u"ondrel.db.bak"},
+    {"another version with an odd last byte", Act::kPut, WithOddByte(Theirs()), 0, false, false,
+     false, true, u"ondrel.db.bak"},
+    {"the same records with text added at the end", Act::kRewrite,
+     LittleEndianBytes(kOurs + u"\r\n"), 0, false, false, false, true, u"ondrel.db.bak"},
+    {"the first backup name taken by another copy", Act::kPut, Theirs(), 1, false, false, false,
+     true, u"ondrel.db.1.bak"},
+    {"already kept under the first backup name", Act::kPut, Theirs(), 0, true, false, false, true,
+     u"ondrel.db.bak"},
+    {"every backup name taken", Act::kPut, Theirs(), 1000, false, false, false, false, u""},
+    {"a backup that cannot be written", Act::kPut, Theirs(), 0, false, true, false, false, u""},
+    {"another version that cannot be read", Act::kPut, Theirs(), 0, false, false, true, false, u""},
 };
 
 // Cases print by what they are.
 void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
+
+Text BackupName(int n) {
+  const std::string number = std::to_string(n);
+  return n == 0 ? Text(u"ondrel.db.bak") : u"ondrel.db." + Text(number.begin(), number.end()) + u".bak";
+}
+
+// Plays the other program of case c on the file at path.
+void Meanwhile(const Case& c, MemoryFileSystem& files, const Text& path) {
+  for (int n = 0; n < c.olderCopies; ++n) files.Put(BackupName(n), LittleEndianBytes(u"older"));
+  if (c.keptAlready) files.Put(BackupName(0), c.written);
+  switch (c.act) {
+    case Act::kNothing: break;
+    case Act::kRewrite: files.Rewrite(path, c.written); break;
+    case Act::kPut: files.Put(path, c.written); break;
+    case Act::kRemove: files.Remove(path); break;
+  }
+  if (c.backupFails) files.FailAt(FailingStep::kCreate, u".bak.tmp");
+  if (c.unreadable) files.MakeUnreadable(path);
+}
 
 class ChangedFileTest : public StoreTest, public ::testing::WithParamInterface<Case> {};
 
@@ -125,7 +99,7 @@ TEST_P(ChangedFileTest, ASaveKeepsAnotherProgramsVersionBeforeReplacingIt) {
   PutFile(kOurs);
   database_ = Reloaded();
   auto* note = static_cast<NoteDocument*>(database_->DocumentAt(0));
-  c.meanwhile(files_, kPath);
+  Meanwhile(c, files_, kPath);
   const Bytes before = files_.Exists(kPath) ? files_.Contents(kPath) : Bytes();
   const std::size_t filesBeforeSave = files_.FileCount();
 
@@ -135,9 +109,9 @@ TEST_P(ChangedFileTest, ASaveKeepsAnotherProgramsVersionBeforeReplacingIt) {
   EXPECT_EQ(backup, Text(c.backup));
   // Told once.
   EXPECT_EQ(database_->TakeChangedFileBackup(), Text());
-  if (!c.backupHolds.empty()) {
+  if (!backup.empty()) {
     ASSERT_TRUE(files_.Exists(backup));
-    EXPECT_EQ(files_.Contents(backup), c.backupHolds);
+    EXPECT_EQ(files_.Contents(backup), c.written);
   }
   EXPECT_FALSE(files_.Exists(kPath + u".tmp"));
   EXPECT_FALSE(files_.Exists(kPath + u".bak.tmp"));
