@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -136,19 +137,37 @@ TEST_F(PlatformFileSystemTest, AFileHeldWithoutSharingIsWaitedForBeforeItCounts)
     return CreateFileW(widePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   };
 
-  HANDLE held = hold();
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::thread release([held] {
-    Sleep(500);
-    CloseHandle(held);
-  });
+  // Every step of a save and of a load waits for a short hold the same way.
+  const Text from = folder_.File("new.db");
+  const struct {
+    const char* step;
+    std::function<bool()> run;
+  } steps[] = {
+      {"read", [&] { FileUnits units; return files_->ReadAllUnits(path, units).read(); }},
+      {"create over it", [&] { return files_->OpenForWriting(path) != nullptr; }},
+      {"replace it", [&] {
+         return WriteFileAtomically(*files_, from, data, sizeof data) &&
+                files_->ReplaceAtomically(from, path);
+       }},
+      {"look at its stamp",
+       [&] { return files_->StampOf(path).status == StampResult::Status::kFound; }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.step);
+    ASSERT_TRUE(WriteFileAtomically(*files_, path, data, sizeof data));
+    HANDLE shortHold = hold();
+    ASSERT_NE(shortHold, INVALID_HANDLE_VALUE);
+    std::thread release([shortHold] {
+      Sleep(500);
+      CloseHandle(shortHold);
+    });
+    EXPECT_TRUE(step.run());
+    release.join();
+  }
+  ASSERT_TRUE(WriteFileAtomically(*files_, path, data, sizeof data));
   FileUnits units;
-  const ReadResult waited = files_->ReadAllUnits(path, units);
-  release.join();
-  ASSERT_TRUE(waited.read());
-  EXPECT_EQ(Text(units.units()), Text(u"<"));
 
-  held = hold();
+  HANDLE held = hold();
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const ReadResult refused = files_->ReadAllUnits(path, units);
   CloseHandle(held);
