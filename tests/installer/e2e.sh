@@ -38,6 +38,19 @@ expect_equal() { # expect_equal ACTUAL EXPECTED MESSAGE
   [ "$1" == "$2" ]
   check $? "$3 (is '$1', expected '$2')"
 }
+# Sets or deletes a registry value with Wine's reg. Now and then Wine gives
+# up before reg runs (it exits non-zero at once, having changed nothing),
+# which would leave a scenario running on the value of the one before: such
+# a start is tried again, and a value that cannot be set fails the scenario.
+reg_run() { # reg_run add|delete KEY ARGUMENT...
+  local attempt
+  for attempt in 1 2 3; do
+    wine reg "$@" /f </dev/null >/dev/null 2>&1 && return 0
+  done
+  check 1 "wine reg $* ran"
+}
+reg_set() { reg_run add "$@"; }
+reg_unset() { reg_run delete "$@"; }
 expect_exists() { [ -e "$1" ]; check $? "$2"; }
 expect_missing() { [ ! -e "$1" ] && [ ! -L "$1" ]; check $? "$2"; }
 
@@ -248,10 +261,9 @@ check_nothing_installed() {
 place_installation() { # place_installation PATH-VALUE
   mkdir -p "$install_dir"
   cp "$dist/uninstall.exe" "$dist/license.txt" "$install_dir/"
-  wine reg add "$uninstall_key" /v DisplayName /d Ondrel /f </dev/null >/dev/null 2>&1
-  wine reg add "$uninstall_key" /v UninstallString /d '"C:\Program Files\ondrel\uninstall.exe"' /f \
-    </dev/null >/dev/null 2>&1
-  wine reg add "$uninstall_key" /v Path /d "$1" /f </dev/null >/dev/null 2>&1
+  reg_set "$uninstall_key" /v DisplayName /d Ondrel
+  reg_set "$uninstall_key" /v UninstallString /d '"C:\Program Files\ondrel\uninstall.exe"'
+  reg_set "$uninstall_key" /v Path /d "$1"
 }
 
 run_registered_uninstaller() { # run_registered_uninstaller CWD [MUST-GO...]
@@ -275,7 +287,7 @@ scenario_install() {
 scenario_install_trailing_backslash() {
   require_dist
   new_prefix install-trailing-backslash
-  wine reg add "$current_version_key" /v ProgramFilesDir /d 'C:\Program Files\' /f </dev/null >/dev/null 2>&1
+  reg_set "$current_version_key" /v ProgramFilesDir /d 'C:\Program Files\'
   expect_equal "$(reg_value "$current_version_key" ProgramFilesDir)" 'C:\Program Files\' "ProgramFilesDir set"
   run_installer "$dist" agree "$dist/license.txt"
   close_organiser
@@ -359,7 +371,7 @@ scenario_long_program_files() {
   [ -f "$dist/installer.exe" ] || { echo "skipped: no installer.exe"; exit 77; }
   new_prefix long-program-files
   local long_value="C:\\$(printf 'p%.0s' $(seq 1 3997))"
-  wine reg add "$current_version_key" /v ProgramFilesDir /d "$long_value" /f </dev/null >/dev/null 2>&1
+  reg_set "$current_version_key" /v ProgramFilesDir /d "$long_value"
   expect_equal "$(reg_value "$current_version_key" ProgramFilesDir | wc -c)" 4001 \
     "ProgramFilesDir holds 4,000 characters"
   local before after
@@ -385,7 +397,7 @@ scenario_long_installation_folders() {
     second=$(printf 'b%.0s' $(seq 1 $((length - 112))))
     parent="C:\\$first\\$second"
     mkdir -p "$drive_c/$first/$second"
-    wine reg add "$current_version_key" /v ProgramFilesDir /d "$parent" /f </dev/null >/dev/null 2>&1
+    reg_set "$current_version_key" /v ProgramFilesDir /d "$parent"
     folder="$parent\\ondrel\\"
     expect_equal "${#folder}" "$length" "the installation folder is $length characters long"
     install_dir="$drive_c/$first/$second/ondrel"
@@ -423,8 +435,7 @@ scenario_special_characters() {
   local name
   name="My$(printf '\xc2\xa0')Apps & Co^!$(printf '\xc3\x89')t$(printf '\xc3\xa9')"
   mkdir -p "$drive_c/$name"
-  wine reg add "$current_version_key" /v ProgramFilesDir /t REG_EXPAND_SZ /d "%SystemDrive%\\$name" /f \
-    </dev/null >/dev/null 2>&1
+  reg_set "$current_version_key" /v ProgramFilesDir /t REG_EXPAND_SZ /d "%SystemDrive%\\$name"
   install_dir="$drive_c/$name/ondrel"
   local folder="C:\\$name\\ondrel\\"
   run_installer "$dist" agree "$dist/license.txt"
@@ -455,12 +466,12 @@ scenario_install_failures() {
   require_dist
   new_prefix install-failures
   echo keep >"$drive_c/blocker"
-  wine reg add "$current_version_key" /v ProgramFilesDir /d 'C:\blocker\Programs' /f </dev/null >/dev/null 2>&1
+  reg_set "$current_version_key" /v ProgramFilesDir /d 'C:\blocker\Programs'
   run_installer_with_message 'The folder C:\blocker\Programs\ondrel\ could not be created'
   check_nothing_installed
   expect_equal "$(cat "$drive_c/blocker")" keep "the file in the folder's way is untouched"
 
-  wine reg add "$current_version_key" /v ProgramFilesDir /d 'C:\Program Files' /f </dev/null >/dev/null 2>&1
+  reg_set "$current_version_key" /v ProgramFilesDir /d 'C:\Program Files'
   mkdir -p "$install_dir/ondrel.exe"
   local before
   before=$(system_state)
@@ -500,8 +511,8 @@ scenario_install_undone() {
   printf 'changed' >>"$install_dir/ondrel.exe"
   printf '<Database></Database>' >"$install_dir/ondrel.db"
   printf 'an earlier shortcut' >"$programs_lnk"
-  wine reg add "$uninstall_key" /v UninstallString /d 'C:\earlier\uninstall.exe' /f </dev/null >/dev/null 2>&1
-  wine reg delete "$uninstall_key" /v DisplayName /f </dev/null >/dev/null 2>&1
+  reg_set "$uninstall_key" /v UninstallString /d 'C:\earlier\uninstall.exe'
+  reg_unset "$uninstall_key" /v DisplayName
   before=$(system_state)
   wine "$probe" hold-during-installer "$(windows_path "$desktop_lnk")" "$(windows_path "$case_dir/held")" \
     </dev/null &
@@ -636,7 +647,7 @@ scenario_uninstall_nothing_installed() {
   run_installer "$dist" agree "$dist/license.txt"
   close_organiser
   printf '<Database></Database>' >"$install_dir/ondrel.db"
-  wine reg delete "$uninstall_key" /v Path /f </dev/null >/dev/null 2>&1
+  reg_unset "$uninstall_key" /v Path
   before=$(system_state)
   run_registered_uninstaller 'C:\windows' --exit=1 "--says=does not say where Ondrel is installed" \
     "--says=Nothing was removed" '--keeps=C:\Program Files\ondrel\uninstall.exe'
