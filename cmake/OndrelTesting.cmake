@@ -34,8 +34,15 @@ function(ondrel_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   ondrel_target_options(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  # PROPERTIES is a flat list of names and values: the separators of a list
+  # of labels must stay escaped, or its second label is read as the name of
+  # a property and the time limit after it is lost. CMake 3.25's discovery
+  # expands the list four times before set_tests_properties sees it, hence
+  # the depth of the escape (the generated *_tests.cmake shows
+  # "LABELS [==[pages;gui]==] TIMEOUT 120").
+  string(REPLACE ";" "\\\\\\\\\\\\\\;" labels "${ARG_LABELS}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
