@@ -66,6 +66,9 @@ class MainWindow {
   const LanguageTable& language() const { return *language_; }
   const FocusRing& focusRing() const { return *focusRing_; }
   const TabStrip& tabStrip() const { return *tabStrip_; }
+  // Whether the system is told that the program refuses to end the session
+  // (a session-end save failed and nothing has been saved since).
+  bool RefusesSessionEnd() const { return shutdownBlock_.IsSet(); }
 
   // The window class of the main window.
   static constexpr const wchar_t* kWindowClass = L"Ondrel";

@@ -15,6 +15,7 @@ constexpr int kSubjectSearchId = 107;
 constexpr int kKeywordsSearchId = 108;
 constexpr int kBodySearchId = 109;
 constexpr int kSubjectEditId = 110;
+constexpr int kSaveId = 102;
 constexpr std::size_t kFromPickerSlot = 3;
 constexpr std::size_t kToPickerSlot = 4;
 constexpr int kSubjectColumn = 2;
@@ -194,6 +195,29 @@ TEST(NoteFindTest, FindWithUnsavedEditsAndYesSavesThemFirst) {
   EXPECT_EQ(ListedSubjects(host),
             (std::vector<std::string>{"Saved before Find", "Red car repair", "Holiday plans"}));
   EXPECT_NE(host.DatabaseFileText().find(u"<Subject>Saved before Find</Subject>"), Text::npos);
+}
+
+// A Find that matches nothing empties the form for a new note: what is
+// typed there next is saved as a note of its own, and the note shown before
+// the Find keeps its text.
+TEST(NoteFindTest, AfterAFindWithoutAMatchSaveMakesANewNote) {
+  PageHost host(PageKind::kNote, Notes().FileText());
+  MessageBoxAnswerer answerer;
+  host.Type(kSubjectSearchId, u"no note has this");
+  host.Click(kFindId);
+  EXPECT_EQ(host.RowCount(), 0);
+  EXPECT_EQ(host.page().current(), nullptr);
+  EXPECT_EQ(Narrow(host.EditText(kSubjectEditId)), "");
+  host.Type(kSubjectEditId, u"Typed after the Find");
+  host.Click(kSaveId);
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(host.RowCount(), 1);
+  const Text file = host.DatabaseFileText();
+  EXPECT_NE(file.find(u"<Subject>Shopping</Subject>"), Text::npos);
+  EXPECT_NE(file.find(u"<Subject>Typed after the Find</Subject>"), Text::npos);
+  PtrArray<Document> notes(Ownership::kBorrows);
+  host.database().ListDocuments(notes, u"NoteDocument");
+  EXPECT_EQ(notes.count(), 4u);
 }
 
 TEST(NoteFindTest, ANewNoteSavedWhileAResultIsShownIsAppendedAndSelected) {

@@ -25,6 +25,7 @@
 #include "organiser/text/language_table.h"
 #include "tests/support/started_organiser.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/unexpected_box_watch.h"
 
 namespace ondrel::test {
 
@@ -72,6 +73,7 @@ class MessageBoxAnswerer {
   void Run();
   HWND FindBox() const;
 
+  ExpectingBoxes expecting_;
   DWORD uiThread_;
   DWORD processId_ = 0;  // 0: boxes of uiThread_
   std::vector<int> answers_;

@@ -278,6 +278,47 @@ TEST_P(PageWorkflowTest, ExtendingOrClearingTheSelectionLeavesTheFormAlone) {
   EXPECT_EQ(host->page().current(), host->RowDocument(0));
 }
 
+// The list itself can take or add a highlight (a click on its empty area,
+// Ctrl with a click): once it has finished, exactly the row of the record in
+// the form is highlighted, or none beside a new form.
+TEST_P(PageWorkflowTest, TheHighlightAlwaysComesBackToTheRecordInTheForm) {
+  struct Step {
+    int row;
+    bool selected;
+  };
+  struct Case {
+    const char* what;
+    bool newForm;
+    std::vector<Step> steps;
+    std::vector<int> highlighted;
+  };
+  const Case cases[] = {
+      {"a click on the empty area", false, {{-1, false}}, {0}},
+      {"another row added, then the shown one taken away", false, {{2, true}, {0, false}}, {0}},
+      {"rows added beside a new form, one taken away", true, {{1, true}, {2, true}, {2, false}}, {}},
+  };
+  for (const Case& step : cases) {
+    SCOPED_TRACE(step.what);
+    auto host = Host();
+    MessageBoxAnswerer answerer;
+    if (step.newForm) host->Click(c().NewId());
+    Document* shown = host->page().current();
+    for (const Step& change : step.steps) {
+      // Selection alone, never the focus: the form stays as it is.
+      LVITEMW state{};
+      state.stateMask = LVIS_SELECTED;
+      state.state = change.selected ? LVIS_SELECTED : 0;
+      SendMessageW(host->ListView(), LVM_SETITEMSTATE, static_cast<WPARAM>(change.row),
+                   reinterpret_cast<LPARAM>(&state));
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    EXPECT_EQ(host->SelectedRows(), step.highlighted);
+    EXPECT_EQ(host->page().current(), shown);
+    EXPECT_TRUE(answerer.boxes().empty());
+  }
+}
+
 TEST_P(PageWorkflowTest, LeavingAnEmptyNewFormAsksNothing) {
   auto host = Host();
   MessageBoxAnswerer answerer;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -391,6 +393,97 @@ TEST_F(MainWindowTest, ASessionEndHasTheActivePageSaveAndIsRefusedOnlyWhenThatFa
     log_.clear();
     EXPECT_EQ(SendMessageW(window_, WM_ENDSESSION, saves, ENDSESSION_LOGOFF), 0);
     EXPECT_TRUE(log_.empty());
+    EXPECT_TRUE(IsWindow(window_));
+  }
+}
+
+// A page whose save failed keeps the window as it was, whichever way the
+// user (or the system) tried to leave it: the page, its tab, its ring and
+// the focus stay, and the program goes on. Once the page has saved, the
+// same route goes through.
+TEST_F(MainWindowTest, APageThatCannotBeLeftKeepsTheWindowAsItWas) {
+  struct Route {
+    const char* name;
+    std::function<void()> go;
+    Log asked;
+  };
+  const Route routes[] = {
+      {"tab click",
+       [this] { SendMessageW(window_, WM_COMMAND, 302, 0); },
+       {"2 Hide"}},
+      {"close box", [this] { SendMessageW(window_, WM_CLOSE, 0, 0); },
+       {"2 OfferToSave"}},
+      {"log-off",
+       [this] { SendMessageW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); },
+       {"2 SaveForSessionEnd"}},
+  };
+  for (const Route& route : routes) {
+    SCOPED_TRACE(route.name);
+    Start();
+    mainWindow_->SwitchPage(2);
+    SetFocus(pages_[2]->ringEdit(1));
+    pages_[2]->SetMayClose(false);
+    log_.clear();
+    route.go();
+    // A Hide that was refused is followed by the tab's command, as always.
+    Log asked = route.asked;
+    if (std::string(route.name) == "tab click") asked.push_back("2 Command 302");
+    EXPECT_EQ(log_, asked);
+    EXPECT_EQ(mainWindow_->currentPage(), 2);
+    EXPECT_EQ(mainWindow_->tabStrip().selected(), mainWindow_->tabStrip().button(2));
+    EXPECT_EQ(mainWindow_->focusRing()[0], pages_[2]->ringEdit(0));
+    EXPECT_EQ(GetFocus(), pages_[2]->ringEdit(1));
+    EXPECT_TRUE(IsWindow(window_));
+    MSG quit{};
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    EXPECT_EQ(mainWindow_->RefusesSessionEnd(), std::string(route.name) == "log-off");
+
+    // Saved after all (the page has nothing unsaved): the next message the
+    // window handles lifts the refusal, and the route goes through.
+    pages_[2]->SetMayClose(true);
+    SendMessageW(window_, WM_NULL, 0, 0);
+    EXPECT_FALSE(mainWindow_->RefusesSessionEnd());
+    route.go();
+    if (std::string(route.name) == "tab click") {
+      EXPECT_EQ(mainWindow_->currentPage(), 3);
+    }
+    if (std::string(route.name) == "close box") {
+      EXPECT_FALSE(IsWindow(window_));
+      window_ = nullptr;
+    }
+    TearDown();
+  }
+}
+
+// Keys reach the window through the program's own loop: Tab follows the
+// ring, and Esc anywhere on the window does nothing (the dialog keyboard
+// interface would send the window Cancel, or close it from a multi-line
+// edit).
+TEST_F(MainWindowTest, TheLoopTakesTabByTheRingAndIgnoresEscOnTheWindow) {
+  Start();
+  RecordingPage& page = *pages_[1];
+  struct Key {
+    const char* name;
+    HWND target;
+    WPARAM key;
+    HWND focusAfter;
+  };
+  const Key keys[] = {
+      {"Tab on the last of the ring", page.ringEdit(2), VK_TAB, page.ringEdit(0)},
+      {"Esc in a ring edit", page.ringEdit(1), VK_ESCAPE, page.ringEdit(1)},
+      {"Esc in an edit outside the ring", page.outsideEdit(), VK_ESCAPE, page.outsideEdit()},
+      {"Esc on the window itself", window_, VK_ESCAPE, window_},
+  };
+  for (const Key& key : keys) {
+    SCOPED_TRACE(key.name);
+    SetFocus(key.target);
+    log_.clear();
+    PostMessageW(key.target, WM_KEYDOWN, key.key, 1);
+    PostMessageW(key.target, WM_KEYUP, key.key, 0xC0000001);
+    PostQuitMessage(0);
+    EXPECT_EQ(mainWindow_->RunMessageLoop(), 0);
+    EXPECT_EQ(GetFocus(), key.focusAfter);
+    EXPECT_EQ(log_, Log{}) << "the key reached the page as a command";
     EXPECT_TRUE(IsWindow(window_));
   }
 }

@@ -29,7 +29,7 @@ class RecordingPage final : public Page {
   void Show() override { Record("Show"); }
   bool Hide() override {
     Record("Hide");
-    return true;
+    return mayClose_;
   }
   bool OfferToSave() override {
     Record("OfferToSave");
@@ -63,8 +63,8 @@ class RecordingPage final : public Page {
 
   HWND ringEdit(int i) const { return ringEdits_[static_cast<std::size_t>(i)]; }
   HWND outsideEdit() const { return outsideEdit_; }
-  // What OfferToSave answers: false stands for a save the user asked for
-  // that failed.
+  // What Hide, OfferToSave and SaveForSessionEnd answer: false stands for
+  // a save the user asked for (or a session end made) that failed.
   void SetMayClose(bool mayClose) { mayClose_ = mayClose; }
 
  private:

@@ -1,6 +1,7 @@
 #include "tests/user/live_organiser.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -142,7 +143,39 @@ HWND LiveOrganiser::Capture() const {
   return info.hwndCapture;
 }
 
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], size,
+                        nullptr, nullptr);
+  }
+  return narrow;
+}
+
+}  // namespace
+
+bool LiveOrganiser::NoBoxInTheWay(HWND target) {
+  const std::vector<HWND> boxes = MessageBoxes();
+  if (boxes.empty()) return true;
+  for (HWND box : boxes) {
+    if (target == box || IsChild(box, target)) return true;
+  }
+  // The test aims at the main window, but a box stands in front of it that
+  // the test never read: say what it is, and answer it so that the test
+  // goes on to its end instead of waiting on it.
+  const HWND box = boxes.front();
+  ADD_FAILURE() << "a message box nobody answered: \"" << Utf8(Text(box)) << "\": \""
+                << Utf8(Text(GetDlgItem(box, 0xFFFF))) << "\"";
+  Answer(box, GetDlgItem(box, IDNO) != nullptr ? IDNO : IDOK);
+  return false;
+}
+
 bool LiveOrganiser::Click(HWND window, int x, int y) {
+  if (!NoBoxInTheWay(window)) return false;
   // The point is taken anew until it shows window: a click sent while a
   // page is still being switched or laid out lands on whatever is there.
   POINT point{};
@@ -205,6 +238,7 @@ void LiveOrganiser::Key(WORD key, bool control, bool alt) {
 }
 
 void LiveOrganiser::Type(const std::wstring& text) {
+  if (!NoBoxInTheWay(Focus())) return;
   for (wchar_t c : text) {
     if (c == L'\n') continue;
     // A character typed into an edit is handled once the edit's text has

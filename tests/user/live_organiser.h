@@ -124,6 +124,10 @@ class LiveOrganiser {
   // for it to look at its messages as often as the inputs need, where the
   // caller has no better sign that they were handled.
   void Send(const std::vector<INPUT>& inputs, bool settle = true) const;
+  // False, after failing the test with the box's caption and text and
+  // answering it No or OK, when a message box stands open that target is
+  // not part of.
+  bool NoBoxInTheWay(HWND target);
   // The window holding the mouse for the program's thread, or null.
   HWND Capture() const;
 
