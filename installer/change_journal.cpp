@@ -100,8 +100,18 @@ StepFailure ChangeJournal::ReplaceFile(const std::string& path, const std::strin
   const DWORD error = write(path);
   if (error == ERROR_SUCCESS) return std::nullopt;
   // Something else made a file there in the meantime: it is not this run's
-  // to delete.
-  if (!aside && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)) changes_.pop_back();
+  // to delete, nor to put the earlier file over. The earlier file goes back
+  // only to a free path; otherwise it stays under its new name, and undo
+  // names it.
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+    if (!aside) {
+      changes_.pop_back();
+    } else {
+      changes_.back().undo = [path, aside] {
+        return MoveFileExA(aside->c_str(), path.c_str(), 0) != 0;
+      };
+    }
+  }
   return failureText + ": " + setup::SystemErrorText(error);
 }
 

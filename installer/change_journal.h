@@ -31,8 +31,11 @@ class ChangeJournal {
   // error code (ERROR_SUCCESS once the file is made). A file already at path
   // is first renamed aside in the same folder, so its bytes stay whole until
   // the end: undo puts it back, commit deletes it. A folder at path is never
-  // moved: that is a failure. failureText begins the sentence for a failed
-  // write ("ondrel.exe could not be copied to ...").
+  // moved: that is a failure. A write that fails because a file now stands
+  // at path (another program made it meanwhile) leaves that file to undo: it
+  // is neither deleted nor replaced by the earlier one, which then stays under
+  // its new name. failureText begins the sentence for a failed write
+  // ("ondrel.exe could not be copied to ...").
   StepFailure ReplaceFile(const std::string& path, const std::string& failureText,
                           const std::function<DWORD(const std::string& path)>& write);
 

@@ -110,6 +110,8 @@ TEST_F(ChangeJournalTest, AFailureAtAnyCopyLeavesTheFolderAsItWas) {
 
 TEST_F(ChangeJournalTest, CommitKeepsTheNewFilesAndTheUsersDatabaseAndNothingElse) {
   MakeEarlierInstallation();
+  // As copied from a CD: the file set aside must still go.
+  SetFileAttributesA((target_ + "license.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   std::map<std::string, std::string> expected = {{"ondrel.db", "<Database></Database>"}};
   for (const char* name : kNames) expected[name] = std::string("new ") + name;
   ChangeJournal journal;
@@ -131,6 +133,111 @@ TEST_F(ChangeJournalTest, AnUndoThatFailsIsNamedAndTheRestIsStillUndone) {
     ASSERT_EQ(Install(abandoned), std::nullopt);
   }
   EXPECT_EQ(Take(target_), std::nullopt);
+}
+
+// Undo takes the latest change back first: a file replaced twice ends as it
+// was before the first replacement, and each recorded change is taken back
+// while the changes made before it are still in place.
+TEST_F(ChangeJournalTest, UndoTakesTheLatestChangeBackFirst) {
+  const std::string file = target_ + "ondrel.lng";
+  std::vector<std::string> log;  // each recorded undo, with the file as it found it
+  const auto record = [&](ChangeJournal& journal, const char* name) {
+    journal.Record(name, [this, &log, name] {
+      const Snapshot now = Take(target_);
+      const bool there = now && now->count("ondrel.lng") != 0;
+      log.push_back(std::string(name) + ":" + (there ? now->at("ondrel.lng") : "none"));
+      return true;
+    });
+  };
+  const auto write = [](const char* bytes) {
+    return [bytes](const std::string& path) {
+      Write(path, bytes);
+      return DWORD{ERROR_SUCCESS};
+    };
+  };
+  ChangeJournal journal;
+  ASSERT_EQ(journal.MakeFolder(target_), std::nullopt);
+  record(journal, "first");
+  ASSERT_EQ(journal.ReplaceFile(file, "ondrel.lng", write("one")), std::nullopt);
+  record(journal, "second");
+  ASSERT_EQ(journal.ReplaceFile(file, "ondrel.lng", write("two")), std::nullopt);
+  record(journal, "third");
+  EXPECT_TRUE(journal.Undo().empty());
+  EXPECT_EQ(log, (std::vector<std::string>{"third:two", "second:one", "first:none"}));
+  EXPECT_EQ(Take(target_), std::nullopt);
+}
+
+// A write that fails because a file now stands at the destination met a file
+// that another program made there meanwhile: undo never deletes it, nor puts
+// an earlier file over it (that one is kept under its new name and named). A
+// file this run half wrote is taken back.
+TEST_F(ChangeJournalTest, UndoKeepsAFileAnotherProgramMadeMeanwhile) {
+  const std::string file = target_ + "ondrel.exe";
+  const struct {
+    bool earlier;        // an earlier ondrel.exe was there before the run
+    const char* bytes;   // written at the destination before the write fails
+    DWORD error;         // the write's answer
+    const char* kept;    // ondrel.exe after the undo; nullptr for none
+    bool earlierAside;   // the earlier file kept under another name
+  } cases[] = {
+      {false, "theirs", ERROR_FILE_EXISTS, "theirs", false},
+      {false, "theirs", ERROR_ALREADY_EXISTS, "theirs", false},
+      {false, "half", ERROR_DISK_FULL, nullptr, false},
+      {true, "theirs", ERROR_FILE_EXISTS, "theirs", true},
+      {true, "theirs", ERROR_ALREADY_EXISTS, "theirs", true},
+      {true, "half", ERROR_DISK_FULL, "earlier", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.earlier ? "over an earlier file, " : "fresh, ") + c.bytes + ", " +
+                 std::to_string(c.error));
+    std::filesystem::remove_all(target_);
+    ASSERT_TRUE(CreateDirectoryA(target_.c_str(), nullptr));
+    if (c.earlier) Write(file, "earlier");
+
+    ChangeJournal journal;
+    const StepFailure failure = journal.ReplaceFile(file, "ondrel.exe", [&](const std::string& path) {
+      Write(path, c.bytes);
+      return c.error;
+    });
+    ASSERT_TRUE(failure.has_value());
+    const std::vector<std::string> notUndone = journal.Undo();
+
+    std::map<std::string, std::string> expected;
+    if (c.kept) expected["ondrel.exe"] = c.kept;
+    Snapshot after = Take(target_);
+    ASSERT_TRUE(after.has_value());
+    if (c.earlierAside) {
+      ASSERT_EQ(notUndone.size(), 1u);
+      EXPECT_NE(notUndone[0].find("could not be put back"), std::string::npos) << notUndone[0];
+      // The one other file is the earlier one, under the name the sentence gives.
+      std::string asideName;
+      for (const auto& [name, bytes] : *after) {
+        if (name != "ondrel.exe") asideName = name;
+      }
+      EXPECT_NE(notUndone[0].find(asideName), std::string::npos) << notUndone[0];
+      expected[asideName] = "earlier";
+    } else {
+      EXPECT_TRUE(notUndone.empty());
+    }
+    EXPECT_EQ(after, expected);
+  }
+}
+
+// A file where the installation folder goes is no folder: the step fails
+// and the file is left as it is.
+TEST_F(ChangeJournalTest, AFileWhereTheFolderGoesIsNotTakenForIt) {
+  const std::string folder = target_.substr(0, target_.size() - 1);
+  Write(folder, "a file");
+  for (const std::string& path : {folder, target_}) {
+    ChangeJournal journal;
+    const StepFailure failure = journal.MakeFolder(path);
+    ASSERT_TRUE(failure.has_value()) << path;
+    EXPECT_EQ(failure->rfind("The folder", 0), 0u) << *failure;
+    EXPECT_TRUE(journal.Undo().empty());
+  }
+  std::ifstream in(folder, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+            "a file");
 }
 
 }  // namespace

@@ -88,6 +88,9 @@ TEST(InstallPlan, RefusesWhenAShortcutOrACopySourceWouldNotFit) {
   InstallInputs inputs = Inputs("C:\\Program Files");
   inputs.desktopFolder = "C:\\" + std::string(kMaxPathLength - 3 - 11 + 1, 'd');
   EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
+  inputs = Inputs("C:\\Program Files");
+  inputs.programsFolder = "C:\\" + std::string(kMaxPathLength - 3 - 11 + 1, 'm');
+  EXPECT_FALSE(PlanInstallation(inputs).plan.has_value());
 
   // An installer renamed "setup.exe" in a folder of 247 characters: its own
   // path fits, "uninstall.exe" beside it does not.
@@ -132,6 +135,9 @@ TEST(ProgramFiles, OnlyAnAbsoluteValueIsUsed) {
     EXPECT_EQ(ChooseProgramFilesFolder(std::string(value)), kFallbackProgramFiles) << value;
   }
   EXPECT_EQ(ChooseProgramFilesFolder(std::nullopt), kFallbackProgramFiles);
+  // A value cut inside a double-byte character is no folder.
+  EXPECT_EQ(ChooseProgramFilesFolder(std::string("D:\\Apps\x95"), setup::CodePage{932}),
+            kFallbackProgramFiles);
 }
 
 TEST(CommandLineForProgram, QuotesAPathWithABlank) {

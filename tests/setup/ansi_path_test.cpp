@@ -51,6 +51,9 @@ TEST(AnsiPath, LetterCaseIsIgnoredOnlyForSingleByteLetters) {
   EXPECT_FALSE(IsSameFolder("C:\\\x81\x41", "C:\\\x81\x61", kKorean));
   EXPECT_FALSE(IsSameFolder("C:\\\x83\x41\\", "C:\\\x83\x61", kJapanese));
   EXPECT_TRUE(IsSameFolder("C:\\\x83\x41\\A", "c:\\\x83\x41\\a", kJapanese));
+  // Only A to Z fold: "@" and "[" stand just beside them, "`" and "{" beside a to z.
+  EXPECT_TRUE(IsSameFolder("C:\\AZ\\", "c:\\az", kWestern));
+  EXPECT_FALSE(IsSameFolder("C:\\@[", "C:\\`{", kWestern));
 }
 
 TEST(AnsiPath, JoinBoundsTheResultWithoutCuttingIt) {

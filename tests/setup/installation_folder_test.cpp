@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace ondrel::test {
 using namespace ondrel::setup;
@@ -94,6 +95,34 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"C:\x95\\ondrel", 932, false},
         // A text cut inside a character.
         FolderCase{"C:\\x\\ondrel\\\x95", 932, false}));
+
+// A share's server and share names are components like any other: empty,
+// only dots or holding a forbidden character, they make a device path or no
+// path at all.
+INSTANTIATE_TEST_SUITE_P(
+    ShareRoots, IsInstallationFolderTest,
+    ::testing::Values(FolderCase{"\\\\server\\\\ondrel", kWestern, false},
+                      FolderCase{"\\\\\\share\\ondrel", kWestern, false},
+                      FolderCase{"\\\\.\\share\\ondrel", kWestern, false},
+                      FolderCase{"\\\\..\\share\\ondrel", kWestern, false},
+                      FolderCase{"\\\\server\\.\\ondrel", kWestern, false},
+                      FolderCase{"\\\\server\\..\\ondrel", kWestern, false}));
+
+// Each forbidden character, in a folder below a drive and in a share's server
+// and share names; the same paths without it are deletable.
+std::vector<FolderCase> ForbiddenCharacterCases() {
+  std::vector<FolderCase> cases = {{"C:\\ab\\ondrel", kWestern, true},
+                                   {"\\\\srv\\share\\ondrel", kWestern, true}};
+  for (const char c : std::string("*?:/\"<>|\x01\t\x1F")) {
+    cases.push_back({std::string("C:\\a") + c + "b\\ondrel", kWestern, false});
+    cases.push_back({std::string("\\\\s") + c + "rv\\share\\ondrel", kWestern, false});
+    cases.push_back({std::string("\\\\srv\\sh") + c + "are\\ondrel", kWestern, false});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(ForbiddenCharacters, IsInstallationFolderTest,
+                         ::testing::ValuesIn(ForbiddenCharacterCases()));
 
 }  // namespace
 }  // namespace ondrel::test

@@ -52,5 +52,30 @@ TEST(SelfDeleteParameters, RefusesNamesThatNoQuotingProtects) {
       SelfDeleteParameters("C:\\ondrel\\U.EXE", std::string_view("C:\\%x%\\ondrel")).has_value());
 }
 
+// The whole command for names the interpreter must take literally, and a
+// refusal for each character that no quoting protects, in the file's name and
+// in the folder's.
+TEST(SelfDeleteParameters, TheWholeCommandOrARefusal) {
+  const std::string file = "C:\\A&B (1)!^\xA0\\UNINST~1.EXE";
+  const std::string folder = "C:\\A&B (1)!^\xA0";
+  const std::string quotedFile = "\"" + file + "\"";
+  const std::string deleteAndRetry =
+      "/d /v:off /c del " + quotedFile + " > nul & (for /l %i in (1,1,30) do (if exist " +
+      quotedFile + " (ping -n 2 127.0.0.1 > nul & del " + quotedFile + " > nul)))";
+  EXPECT_EQ(SelfDeleteParameters(file, std::string_view(folder)),
+            deleteAndRetry + " & rmdir \"" + folder + "\"");
+  EXPECT_EQ(SelfDeleteParameters(file, std::nullopt), deleteAndRetry);
+
+  for (const char c : std::string("%\"*?\n\t\x01\x1F")) {
+    const std::string unsafe = std::string("C:\\a") + c + "b";
+    EXPECT_EQ(SelfDeleteParameters(unsafe + "\\UNINST~1.EXE", std::string_view(folder)),
+              std::nullopt)
+        << "in the file: " << static_cast<int>(c);
+    EXPECT_EQ(SelfDeleteParameters(file, std::string_view(unsafe)), std::nullopt)
+        << "in the folder: " << static_cast<int>(c);
+  }
+  EXPECT_EQ(SelfDeleteParameters(file, std::string_view()), std::nullopt) << "an empty folder";
+}
+
 }  // namespace
 }  // namespace ondrel::test
