@@ -25,7 +25,9 @@ void HandlePostedMessages() {
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
-enum class After { kFailedSave, kDeclined };
+// What the user met on the way: Yes at the question and a save that failed;
+// No at the question; or first a Save that failed, then No at the question.
+enum class After { kFailedSave, kDeclined, kDeclinedAfterAFailedSave };
 
 struct Route {
   const char* name;
@@ -72,15 +74,19 @@ std::vector<RouteCase> AllRouteCases() {
       if (route.notesOnly && page.kind != PageKind::kNote) continue;
       cases.push_back({&page, &route, After::kFailedSave});
       // A log-off has no question to decline.
-      if (route.asks) cases.push_back({&page, &route, After::kDeclined});
+      if (!route.asks) continue;
+      cases.push_back({&page, &route, After::kDeclined});
+      cases.push_back({&page, &route, After::kDeclinedAfterAFailedSave});
     }
   }
   return cases;
 }
 
 std::string RouteCaseName(const ::testing::TestParamInfo<RouteCase>& info) {
-  const std::string words = std::string(info.param.page->name) + " " + info.param.route->name +
-                            (info.param.after == After::kFailedSave ? " failed save" : " declined");
+  const char* after = info.param.after == After::kFailedSave ? " failed save"
+                      : info.param.after == After::kDeclined ? " declined"
+                                                             : " declined after a failed save";
+  const std::string words = std::string(info.param.page->name) + " " + info.param.route->name + after;
   return TestNameOf(words.c_str());
 }
 
@@ -90,9 +96,10 @@ TEST_P(RouteAwayTest, AFailedSaveStopsTheRouteAndADeclinedChangeIsGoneEverywhere
   const PageCase& c = *GetParam().page;
   const Route& route = *GetParam().route;
   const bool failedSave = GetParam().after == After::kFailedSave;
+  const bool savedInVain = GetParam().after == After::kDeclinedAfterAFailedSave;
   PageHost host(c.kind, c.FileText());
   const std::wstring blocker = host.DatabasePath() + L".tmp";
-  if (failedSave) {
+  if (failedSave || savedInVain) {
     ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
   }
   const auto before = host.DatabaseFileBytes();
@@ -101,8 +108,16 @@ TEST_P(RouteAwayTest, AFailedSaveStopsTheRouteAndADeclinedChangeIsGoneEverywhere
   bool wentOn = false;
   std::vector<MessageBoxAnswerer::Box> boxes;
   {
-    MessageBoxAnswerer answerer({failedSave ? IDYES : IDNO});
+    MessageBoxAnswerer answerer(savedInVain ? std::vector<int>{IDOK, IDNO}
+                                            : std::vector<int>{failedSave ? IDYES : IDNO});
     host.Type(c.KeyEdit(), u"Typed");
+    if (savedInVain) {
+      // The edit is in memory and its row, not in the file; the disk is
+      // fine again by the time the user says No.
+      host.Click(c.saveId);
+      EXPECT_EQ(Narrow(host.Cell(0, c.KeyColumn())), "Typed");
+      ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
+    }
     wentOn = route.go(host, c);
     HandlePostedMessages();
     boxes = answerer.boxes();
@@ -110,6 +125,7 @@ TEST_P(RouteAwayTest, AFailedSaveStopsTheRouteAndADeclinedChangeIsGoneEverywhere
   std::vector<std::string> told;
   for (const auto& box : boxes) told.push_back(Narrow(box.text));
   std::vector<std::string> expectedBoxes;
+  if (savedInVain) expectedBoxes.push_back("Save failed");
   if (route.asks) expectedBoxes.push_back("Save question");
   if (failedSave && route.asks) expectedBoxes.push_back("Save failed");
   EXPECT_EQ(told, expectedBoxes);
@@ -171,6 +187,42 @@ TEST_P(RouteAwayTest, AFailedSaveStopsTheRouteAndADeclinedChangeIsGoneEverywhere
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, RouteAwayTest, ::testing::ValuesIn(AllRouteCases()), RouteCaseName);
+
+// A new record whose first save failed, then declined on leaving the page:
+// it was never in the file, so nothing of it is left anywhere, and what is
+// typed after coming back is a record of its own.
+TEST(DeclinedNewRecordTest, LeavesNothingBehindForTheNextSave) {
+  for (const PageCase& c : AllPageCases()) {
+    SCOPED_TRACE(c.name);
+    PageHost host(c.kind, c.FileText());
+    const std::wstring blocker = host.DatabasePath() + L".tmp";
+    ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+    {
+      MessageBoxAnswerer answerer({IDOK, IDNO});
+      host.Click(c.NewId());
+      host.Type(c.KeyEdit(), u"Never stored");
+      host.Type(c.formIds.back(), u"Declined text");
+      host.Click(c.saveId);
+      EXPECT_EQ(host.RowCount(), 4);
+      ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));
+      EXPECT_TRUE(host.page().Hide());
+      EXPECT_EQ(answerer.boxes().size(), 2u);
+    }
+    host.page().Show();
+    EXPECT_EQ(host.RowCount(), 3);
+    EXPECT_EQ(host.page().current(), nullptr);
+    EXPECT_FALSE(host.page().HasUnsavedChanges());
+    MessageBoxAnswerer answerer;
+    host.Type(c.KeyEdit(), u"Fresh");
+    host.Click(c.saveId);
+    EXPECT_TRUE(answerer.boxes().empty());
+    EXPECT_EQ(host.RowCount(), 4);
+    const Text file = host.DatabaseFileText();
+    EXPECT_NE(file.find(c.Element(c.formTags[c.keyField], u"Fresh")), Text::npos);
+    EXPECT_EQ(file.find(u"Declined text"), Text::npos);
+    EXPECT_EQ(file.find(u"Never stored"), Text::npos);
+  }
+}
 
 // Whether a new form counts as typed in turns on a single character.
 TEST(NewFormTypedTest, OneCharacterIsAskedAboutAndNothingIsNot) {
