@@ -314,8 +314,13 @@ for n in "${chosen[@]}"; do
     echo "[$n/$total] got through   ${files[$i]}:$target  ($((SECONDS - start_time)) s)"
   elif [ "$result" = 124 ] && [ -n "$limit" ]; then
     caught=$((caught + 1))
-    hung+=("$n")
-    echo "[$n/$total] caught        ${files[$i]}:$target  (hung: stopped after the cap of $limit s)"
+    failed=$(grep -c '\*\*\*Failed\|\*\*\*Timeout\|\*\*\*Exception' "$logs/fault-$n-test.log")
+    if [ "$failed" -gt 0 ]; then
+      echo "[$n/$total] caught        ${files[$i]}:$target  ($failed tests failed before the cap of $limit s stopped the run)"
+    else
+      hung+=("$n")
+      echo "[$n/$total] caught        ${files[$i]}:$target  (hung: stopped after the cap of $limit s)"
+    fi
   else
     caught=$((caught + 1))
     failed=$(grep -c '(Failed)\|(Timeout)\|(Subprocess aborted)\|(SEGFAULT)\|Exception' \
