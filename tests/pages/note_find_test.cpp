@@ -197,6 +197,31 @@ TEST(NoteFindTest, FindWithUnsavedEditsAndYesSavesThemFirst) {
   EXPECT_NE(host.DatabaseFileText().find(u"<Subject>Saved before Find</Subject>"), Text::npos);
 }
 
+// Yes at Find's question and a save that fails: the Find does not happen.
+// The list stays as it was, and the note being edited (not the first one,
+// which a new list would show) keeps the form and its highlight.
+TEST(NoteFindTest, AFailedSaveAtTheQuestionStopsTheFind) {
+  PageHost host(PageKind::kNote, Notes().FileText());
+  host.ClickRow(1);
+  Document* edited = host.page().current();
+  const std::wstring blocker = host.DatabasePath() + L".tmp";
+  ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+  MessageBoxAnswerer answerer({IDYES});
+  host.Type(kSubjectEditId, u"Edited before Find");
+  host.Type(kSubjectSearchId, u"Holiday");
+  host.Click(kFindId);
+  std::vector<std::string> told;
+  for (const auto& box : answerer.boxes()) told.push_back(Narrow(box.text));
+  EXPECT_EQ(told, (std::vector<std::string>{"Save question", "Save failed"}));
+  // The row shows the edit the failed save took into memory.
+  EXPECT_EQ(ListedSubjects(host),
+            (std::vector<std::string>{"Shopping", "Edited before Find", "Holiday plans"}));
+  EXPECT_EQ(host.page().current(), edited);
+  EXPECT_EQ(Narrow(host.EditText(kSubjectEditId)), "Edited before Find");
+  EXPECT_EQ(host.SelectedRows(), std::vector<int>{1});
+  RemoveDirectoryW(blocker.c_str());
+}
+
 // A Find that matches nothing empties the form for a new note: what is
 // typed there next is saved as a note of its own, and the note shown before
 // the Find keeps its text.

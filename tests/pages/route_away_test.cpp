@@ -243,6 +243,10 @@ TEST(NewFormTypedTest, OneCharacterIsAskedAboutAndNothingIsNot) {
       // Yes keeps the one character as a record of its own.
       EXPECT_EQ(host.RowCount(), typed.questions > 0 ? 4 : 3);
       EXPECT_EQ(host.page().current(), host.RowDocument(1));
+      if (typed.questions > 0) {
+        EXPECT_NE(host.DatabaseFileText().find(c.Element(c.formTags.back(), typed.typed)), Text::npos)
+            << "the character is not in the file";
+      }
     }
   }
 }
