@@ -344,7 +344,7 @@ if [ ${#survivors[@]} -gt 0 ]; then
     echo "  $n: ${files[$i]}:${targets[$i]}: ${froms[$i]}"
     echo "      -> ${tos[$i]:-(line removed)}"
     echo "      ${notes[$i]}"
-    [ -n "${survives[$i]}" ] && echo "      harmless: ${survives[$i]}"
+    [ -n "${survives[$i]}" ] && echo "      why it gets through: ${survives[$i]}"
   done
 fi
 if [ ${#hung[@]} -gt 0 ]; then
