@@ -224,6 +224,10 @@ start_wine() {
 }
 stop_wine() { [ "$wine_started" = 1 ] && ondrel_wine_stop; wine_started=0; }
 
+# How many tests a ctest log shows failing, from each test's own result
+# line (a run stopped at its cap has no summary).
+failed_tests() { grep -c '\*\*\*Failed\|\*\*\*Timeout\|\*\*\*Exception\|Subprocess aborted' "$1"; }
+
 backup=$(mktemp -d)
 changed=''
 restore() {
@@ -314,7 +318,7 @@ for n in "${chosen[@]}"; do
     echo "[$n/$total] got through   ${files[$i]}:$target  ($((SECONDS - start_time)) s)"
   elif [ "$result" = 124 ] && [ -n "$limit" ]; then
     caught=$((caught + 1))
-    failed=$(grep -c '\*\*\*Failed\|\*\*\*Timeout\|\*\*\*Exception' "$logs/fault-$n-test.log")
+    failed=$(failed_tests "$logs/fault-$n-test.log")
     if [ "$failed" -gt 0 ]; then
       echo "[$n/$total] caught        ${files[$i]}:$target  ($failed tests failed before the cap of $limit s stopped the run)"
     else
@@ -323,8 +327,7 @@ for n in "${chosen[@]}"; do
     fi
   else
     caught=$((caught + 1))
-    failed=$(grep -c '(Failed)\|(Timeout)\|(Subprocess aborted)\|(SEGFAULT)\|Exception' \
-      "$logs/fault-$n-test.log")
+    failed=$(failed_tests "$logs/fault-$n-test.log")
     echo "[$n/$total] caught        ${files[$i]}:$target  ($failed tests failed, $((SECONDS - start_time)) s)"
   fi
   restore
