@@ -31,15 +31,20 @@ cases=(
   'installer/a.cpp|#include "nowhere.h"|1'
   'setup/a.cpp|#include "organiser/win32/unique_handle.h"|0'
   'setup/a.cpp|#include "installer/b.h"|1'
+  'installer/a.cpp|#include "product_version.h"|0'
+  'organiser/shell/a.cpp|#include "product_version.h"|0'
+  'organiser/pages/a.cpp|#include "product_version.h"|1'
+  'organiser/store/a.cpp|#include "product_version.h"|1'
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r file include expected <<<"$entry"
   tree=$work/tree
   rm -rf "$tree"
-  mkdir -p "$tree/$(dirname "$file")" "$tree/setup" "$tree/installer"
+  mkdir -p "$tree/$(dirname "$file")" "$tree/setup" "$tree/installer" "$tree/cmake"
   printf '%s\n' "$include" >"$tree/$file"
   : >"$tree/setup/ansi_path.h"
   : >"$tree/installer/b.h"
+  : >"$tree/cmake/product_version.h.in"
   output=$(bash "$check" "$tree" 2>&1)
   code=$?
   if [ "$code" != "$expected" ]; then
