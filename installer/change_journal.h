@@ -12,7 +12,7 @@
 namespace ondrel::installer {
 
 // Why a step failed, as a sentence for the user; nothing when it succeeded.
-using StepFailure = std::optional<std::string>;
+using StepFailure = std::optional<std::wstring>;
 
 class ChangeJournal {
  public:
@@ -25,7 +25,7 @@ class ChangeJournal {
 
   // Creates folder (its last level) unless it is a folder already. A folder
   // made here is removed again on undo.
-  StepFailure MakeFolder(const std::string& folder);
+  StepFailure MakeFolder(const std::wstring& folder);
 
   // Makes a new file at path through write(path), which answers the system's
   // error code (ERROR_SUCCESS once the file is made). A file already at path
@@ -36,23 +36,23 @@ class ChangeJournal {
   // is neither deleted nor replaced by the earlier one, which then stays under
   // its new name. failureText begins the sentence for a failed write
   // ("ondrel.exe could not be copied to ...").
-  StepFailure ReplaceFile(const std::string& path, const std::string& failureText,
-                          const std::function<DWORD(const std::string& path)>& write);
+  StepFailure ReplaceFile(const std::wstring& path, const std::wstring& failureText,
+                          const std::function<DWORD(const std::wstring& path)>& write);
 
   // Records a change made elsewhere; undo takes it back and answers whether
   // it could. notUndoneText names the change when it could not.
-  void Record(std::string notUndoneText, std::function<bool()> undo);
+  void Record(std::wstring notUndoneText, std::function<bool()> undo);
 
   // Keeps every change and deletes the earlier files set aside.
   void Commit();
 
   // Takes every change back, the latest first. Returns a sentence for each
   // change that could not be taken back.
-  std::vector<std::string> Undo();
+  std::vector<std::wstring> Undo();
 
  private:
   struct Change {
-    std::string notUndoneText;
+    std::wstring notUndoneText;
     std::function<bool()> undo;
     std::function<void()> commit;  // may be empty
   };

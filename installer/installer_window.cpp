@@ -1,28 +1,28 @@
 #include "installer_window.h"
 
-#include "ansi_path.h"
 #include "installation.h"
 #include "licence_text.h"
 #include "message_text.h"
 #include "organiser/win32/fonts.h"
 #include "running_organiser.h"
 #include "system_paths.h"
+#include "wide_path.h"
 #include "window_geometry.h"
 
 namespace ondrel::installer {
 namespace {
 
 struct ControlDefinition {
-  const char* className;
-  const char* text;
+  const wchar_t* className;
+  const wchar_t* text;
   DWORD style;
   DWORD extendedStyle;
   int id;
 };
 
 HWND CreateControl(HWND parent, const ControlDefinition& control, const RECT& bounds) {
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-  return CreateWindowExA(
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  return CreateWindowExW(
       control.extendedStyle, control.className, control.text, control.style, bounds.left,
       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
@@ -39,13 +39,13 @@ void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
   constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP;
   constexpr DWORD kLicenceStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
                                   WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
-  const ControlDefinition licenceDefinition{"Edit", "", kLicenceStyle, WS_EX_CLIENTEDGE,
+  const ControlDefinition licenceDefinition{L"Edit", L"", kLicenceStyle, WS_EX_CLIENTEDGE,
                                             kLicenceBoxId};
-  const ControlDefinition agreeDefinition{"Button", "Agree", kButtonStyle, 0, kAgreeButtonId};
-  const ControlDefinition cancelDefinition{"Button", "Cancel", kButtonStyle, 0, kCancelButtonId};
+  const ControlDefinition agreeDefinition{L"Button", L"Agree", kButtonStyle, 0, kAgreeButtonId};
+  const ControlDefinition cancelDefinition{L"Button", L"Cancel", kButtonStyle, 0, kCancelButtonId};
 
   // The licence lies beside the installer, whatever the current directory.
-  const std::optional<std::string> installerPath = setup::ModulePath();
+  const std::optional<std::wstring> installerPath = setup::ModulePath();
   const LicenceText licence =
       ReadLicenceText(installerPath ? setup::FolderOf(*installerPath) : std::nullopt);
   const bool licenceRead = licence.problem.empty();
@@ -65,13 +65,14 @@ void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
 
   if (fonts) {
     if (agree)
-      SendMessageA(agree, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
-    SendMessageA(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
-    SendMessageA(licenceBox, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->licence.get()), TRUE);
+      SendMessageW(agree, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
+    SendMessageW(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->buttons.get()), TRUE);
+    SendMessageW(licenceBox, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->licence.get()), TRUE);
   }
 
-  const std::string shown = licenceRead ? licence.text : UnreadableLicenceText(licence.problem);
-  SetWindowTextA(licenceBox, shown.c_str());
+  const std::wstring shown =
+      licenceRead ? ShownLicenceText(licence.bytes) : UnreadableLicenceText(licence.problem);
+  SetWindowTextW(licenceBox, shown.c_str());
 }
 
 // Runs the installation for Agree; the exit code: 0 when Ondrel was installed.
@@ -79,11 +80,11 @@ int Install(HWND window) {
   // A click queued while the installation runs must not start it again.
   EnableWindow(GetDlgItem(window, kAgreeButtonId), FALSE);
   EnableWindow(GetDlgItem(window, kCancelButtonId), FALSE);
-  if (!setup::OrganiserClosed(window, "Cancel ends the installation and changes nothing.")) {
+  if (!setup::OrganiserClosed(window, L"Cancel ends the installation and changes nothing.")) {
     return 1;
   }
   const InstallOutcome outcome = RunInstallation();
-  const std::string message = MessageText(outcome);
+  const std::wstring message = MessageText(outcome);
   if (!message.empty()) {
     setup::ShowMessage(window, message,
                        MB_OK | (outcome.Installed() ? MB_ICONWARNING : MB_ICONERROR));
@@ -105,26 +106,26 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 }  // namespace
 
 InstallerFonts CreateInstallerFonts() {
-  return {MakeFont(13, "MS Sans Serif"), MakeFont(15, "Courier")};
+  return {MakeFont(13, L"MS Sans Serif"), MakeFont(15, L"Courier")};
 }
 
 bool RegisterInstallerClass(HINSTANCE instance) {
-  WNDCLASSEXA windowClass{};
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_SAVEBITS;
   windowClass.lpfnWndProc = InstallerWindowProc;
   windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING));
-  windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_APPSTARTING));
+  windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
   windowClass.hIconSm = windowClass.hIcon;
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);
   windowClass.lpszClassName = kInstallerClassName;
-  return RegisterClassExA(&windowClass) != 0;
+  return RegisterClassExW(&windowClass) != 0;
 }
 
 HWND CreateInstallerWindow(HINSTANCE instance, const InstallerFonts& fonts) {
   // The fonts travel as creation data: WM_CREATE builds the controls.
-  return CreateWindowExA(0, kInstallerClassName, kInstallerTitle, WS_BORDER, 0, 0, 10, 10, nullptr,
+  return CreateWindowExW(0, kInstallerClassName, kInstallerTitle, WS_BORDER, 0, 0, 10, 10, nullptr,
                          nullptr, instance, const_cast<InstallerFonts*>(&fonts));
 }
 
@@ -133,7 +134,7 @@ LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, L
   try {
     switch (message) {
       case WM_CREATE: {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         CreateInstallerControls(window,
                                 static_cast<const InstallerFonts*>(creation->lpCreateParams));
         return 0;
@@ -144,7 +145,7 @@ LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, L
       case WM_COMMAND:
         return OnCommand(window, wParam);
       default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
   } catch (...) {
     return 0;
@@ -160,7 +161,7 @@ void CentreWindow(HWND window, int clientWidth, int clientHeight) {
                           {measured.right - measured.left, measured.bottom - measured.top});
 
   Point origin{0, 0};
-  if (const CreatedDc display{CreateDCA("DISPLAY", nullptr, nullptr, nullptr)}) {
+  if (const CreatedDc display{CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr)}) {
     origin = CentredOrigin(
         {GetDeviceCaps(display.get(), HORZRES), GetDeviceCaps(display.get(), VERTRES)}, size);
   }

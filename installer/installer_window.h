@@ -7,8 +7,8 @@
 
 namespace ondrel::installer {
 
-inline constexpr const char* kInstallerClassName = "ZqInstall";
-inline constexpr const char* kInstallerTitle = " Ondrel Installer";
+inline constexpr const wchar_t* kInstallerClassName = L"ZqInstall";
+inline constexpr const wchar_t* kInstallerTitle = L" Ondrel Installer";
 
 inline constexpr int kAgreeButtonId = 100;
 inline constexpr int kCancelButtonId = 101;

@@ -4,7 +4,7 @@
 #include "dll_search.h"
 #include "installer_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ondrel::installer;
   ondrel::setup::LimitDllSearchToSystemFolder();
   if (!RegisterInstallerClass(instance)) return 1;
@@ -16,9 +16,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // GetMessage's -1 ends the loop too: there is no window left to serve then.
   MSG message{};
   BOOL got;
-  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   // The quit message carries the outcome: 0 when installed or cancelled at
   // the licence.

@@ -17,7 +17,7 @@ inline constexpr int kDesktopIconIndex = 9;
 // description "Ondrel", saved once per shortcut. Lives on one thread.
 class ShortcutLink {
  public:
-  ShortcutLink(const std::string& installationFolder, const std::string& target);
+  ShortcutLink(const std::wstring& installationFolder, const std::wstring& target);
   ShortcutLink(const ShortcutLink&) = delete;
   ShortcutLink& operator=(const ShortcutLink&) = delete;
 
@@ -26,13 +26,13 @@ class ShortcutLink {
 
   // Saves the link as the file at path with the given icon index. Returns the
   // system's error code (an HRESULT on failure), ERROR_SUCCESS when saved.
-  DWORD SaveAt(const std::string& path, int iconIndex) const;
+  DWORD SaveAt(const std::wstring& path, int iconIndex) const;
 
  private:
   const ComApartment apartment_;  // declared first: outlives the interfaces below
-  ComPtr<IShellLinkA> link_;
+  ComPtr<IShellLinkW> link_;
   ComPtr<IPersistFile> file_;
-  std::string target_;
+  std::wstring target_;
   HRESULT setUpResult_ = S_OK;
 };
 

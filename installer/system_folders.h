@@ -8,6 +8,6 @@ namespace ondrel::installer {
 // The program-files folder from "ProgramFilesDir" (expanded when it is a
 // REG_EXPAND_SZ value), or "c:\program files\" when that value cannot be read,
 // is no text or names no absolute folder.
-std::string ProgramFilesFolder();
+std::wstring ProgramFilesFolder();
 
 }  // namespace ondrel::installer

@@ -16,7 +16,7 @@ DllSearch LimitDllSearchToSystemFolder() {
   // kernel32 is in every process already: asking for it loads nothing. The
   // function is looked up because systems before Windows 8 without update
   // KB2533623 do not have it, and a program importing it would not start.
-  const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+  const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
   const FARPROC found =
       kernel32 != nullptr ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
   // Through the generic function pointer type, which any other may be cast
@@ -28,7 +28,7 @@ DllSearch LimitDllSearchToSystemFolder() {
   }
   // The program's own folder stays first in the search there; this at least
   // takes the current folder out of it.
-  return SetDllDirectoryA("") ? DllSearch::kWithoutCurrentFolder : DllSearch::kUnchanged;
+  return SetDllDirectoryW(L"") ? DllSearch::kWithoutCurrentFolder : DllSearch::kUnchanged;
 }
 
 }  // namespace ondrel::setup

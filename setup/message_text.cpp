@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "ansi_path.h"
 #include "organiser/win32/kernel_handle.h"
+#include "wide_path.h"
 
 namespace ondrel::setup {
 namespace {
@@ -15,10 +15,10 @@ constexpr std::size_t kLineWidth = 64;
 constexpr std::size_t kLongestPathShownWhole = 320;
 constexpr std::size_t kLinesShownAtEachEnd = 2;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
   std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+  for (std::size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
     lines.push_back(text.substr(start, end - start));
   }
   lines.push_back(text.substr(start));
@@ -27,36 +27,36 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
-std::string ShownPath(const std::string& path) {
-  const std::string broken = BrokenIntoLines(path, kLineWidth);
-  const std::vector<std::string> lines = Lines(broken);
+std::wstring ShownPath(const std::wstring& path) {
+  const std::wstring broken = BrokenIntoLines(path, kLineWidth);
+  const std::vector<std::wstring> lines = Lines(broken);
   if (path.size() <= kLongestPathShownWhole || lines.size() <= 2 * kLinesShownAtEachEnd + 1) {
     return broken;
   }
-  std::string shown;
-  for (std::size_t i = 0; i < kLinesShownAtEachEnd; ++i) shown += lines[i] + "\n";
-  shown += "...";
+  std::wstring shown;
+  for (std::size_t i = 0; i < kLinesShownAtEachEnd; ++i) shown += lines[i] + L"\n";
+  shown += L"...";
   for (std::size_t i = lines.size() - kLinesShownAtEachEnd; i < lines.size(); ++i) {
-    shown += "\n" + lines[i];
+    shown += L"\n" + lines[i];
   }
   return shown;
 }
 
-std::string SystemErrorText(DWORD error) {
-  LocalMemory<char> buffer;
-  const DWORD length = FormatMessageA(
+std::wstring SystemErrorText(DWORD error) {
+  LocalMemory<wchar_t> buffer;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
-  std::string text = length > 0 && buffer ? std::string(buffer.get(), length) : std::string();
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
+  std::wstring text = length > 0 && buffer ? std::wstring(buffer.get(), length) : std::wstring();
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
     text.pop_back();
   }
-  if (text.empty()) text = "error " + std::to_string(error);
+  if (text.empty()) text = L"error " + std::to_wstring(error);
   return text;
 }
 
-int ShowMessage(HWND owner, const std::string& text, UINT type) {
-  return MessageBoxA(owner, text.c_str(), kMessageCaption, type | MB_SETFOREGROUND);
+int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+  return MessageBoxW(owner, text.c_str(), kMessageCaption, type | MB_SETFOREGROUND);
 }
 
 }  // namespace ondrel::setup

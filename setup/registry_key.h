@@ -27,7 +27,7 @@ class RegistryKey {
   explicit RegistryKey(HKEY key) : key_(key) {}
 
   // Opens parent\path with the given access; an empty owner when it fails.
-  static RegistryKey Open(HKEY parent, const char* path, REGSAM access) {
+  static RegistryKey Open(HKEY parent, const wchar_t* path, REGSAM access) {
     LONG ignored = ERROR_SUCCESS;
     return Open(parent, path, access, ignored);
   }
@@ -35,43 +35,38 @@ class RegistryKey {
   explicit operator bool() const { return static_cast<bool>(key_); }
   HKEY get() const { return key_.get(); }
 
-  // A string value of at most maxBytes bytes, cut at its first terminator,
-  // with its type (REG_SZ or REG_EXPAND_SZ; not expanded here). Nothing when the
-  // value is missing, of another type or longer.
+  // A string value of at most maxUnits UTF-16 code units (its terminator
+  // included), cut at its first terminator, with its type (REG_SZ or
+  // REG_EXPAND_SZ; not expanded here). Nothing when the value is missing, of
+  // another type or longer. The registry keeps every string in UTF-16, also
+  // one an ANSI program wrote: it comes back with all its letters.
   struct StringValue {
-    std::string text;
+    std::wstring text;
     bool expandable = false;  // REG_EXPAND_SZ: holds %NAME% references
   };
-  std::optional<StringValue> ReadStringValue(const char* name, DWORD maxBytes) const {
+  std::optional<StringValue> ReadStringValue(const wchar_t* name, DWORD maxUnits) const {
     if (!key_) return std::nullopt;
-    std::string data(maxBytes, '\0');
+    std::wstring data(maxUnits, L'\0');
     DWORD type = 0;
-    DWORD size = maxBytes;
-    if (RegQueryValueExA(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+    DWORD size = maxUnits * sizeof(wchar_t);
+    if (RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                          &size) != ERROR_SUCCESS) {
       return std::nullopt;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    // The stored value need not end with a terminator: trust only `size` bytes.
-    data.resize(size);
-    const std::size_t end = data.find('\0');
-    if (end != std::string::npos) data.resize(end);
+    // The stored value need not end with a terminator, nor hold whole code
+    // units: trust only the whole units of `size` bytes.
+    data.resize(size / sizeof(wchar_t));
+    const std::size_t end = data.find(L'\0');
+    if (end != std::wstring::npos) data.resize(end);
     return StringValue{std::move(data), type == REG_EXPAND_SZ};
   }
 
   // The text of ReadStringValue, whatever its string type.
-  std::optional<std::string> ReadString(const char* name, DWORD maxBytes) const {
-    std::optional<StringValue> value = ReadStringValue(name, maxBytes);
+  std::optional<std::wstring> ReadString(const wchar_t* name, DWORD maxUnits) const {
+    std::optional<StringValue> value = ReadStringValue(name, maxUnits);
     if (!value) return std::nullopt;
     return std::move(value->text);
-  }
-
-  // Stores a REG_SZ value with its terminator. Returns the system's error code,
-  // ERROR_SUCCESS when it was stored.
-  LONG WriteString(const char* name, const std::string& value) const {
-    if (!key_) return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1));
   }
 
   // A value as stored, whatever its type, for putting it back unchanged.
@@ -81,14 +76,14 @@ class RegistryKey {
   };
   // The value called name; nothing when it is missing. ERROR_SUCCESS in error
   // when the value was read or is missing, else the system's error code.
-  std::optional<RawValue> ReadRawValue(const char* name, LONG& error) const {
+  std::optional<RawValue> ReadRawValue(const wchar_t* name, LONG& error) const {
     error = ERROR_INVALID_HANDLE;
     if (!key_) return std::nullopt;
     RawValue value;
     // The value may grow between the two calls: ask again until it fits.
     for (DWORD size = 0;;) {
       value.data.resize(size);
-      error = RegQueryValueExA(key_.get(), name, nullptr, &value.type,
+      error = RegQueryValueExW(key_.get(), name, nullptr, &value.type,
                                size == 0 ? nullptr : value.data.data(), &size);
       if (error == ERROR_FILE_NOT_FOUND) {
         error = ERROR_SUCCESS;
@@ -104,27 +99,27 @@ class RegistryKey {
   }
 
   // Stores value under name exactly as given. Returns the system's error code.
-  LONG WriteRawValue(const char* name, const RawValue& value) const {
+  LONG WriteRawValue(const wchar_t* name, const RawValue& value) const {
     if (!key_) return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(key_.get(), name, 0, value.type, value.data.data(),
+    return RegSetValueExW(key_.get(), name, 0, value.type, value.data.data(),
                           static_cast<DWORD>(value.data.size()));
   }
 
   // Deletes the value called name; a missing value is no error.
-  LONG DeleteValue(const char* name) const {
+  LONG DeleteValue(const wchar_t* name) const {
     if (!key_) return ERROR_INVALID_HANDLE;
-    const LONG error = RegDeleteValueA(key_.get(), name);
+    const LONG error = RegDeleteValueW(key_.get(), name);
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
   }
 
   // Opens or creates parent\path as a persistent key; on failure an empty
   // owner and the system's error code in error. created tells, when given,
   // whether this call made the key.
-  static RegistryKey Create(HKEY parent, const char* path, REGSAM access, LONG& error,
+  static RegistryKey Create(HKEY parent, const wchar_t* path, REGSAM access, LONG& error,
                             bool* created = nullptr) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    error = RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, &key, &disposition);
+    error = RegCreateKeyExW(parent, path, 0, nullptr, 0, access, nullptr, &key, &disposition);
     if (error != ERROR_SUCCESS) return {};
     if (created) *created = disposition == REG_CREATED_NEW_KEY;
     return RegistryKey(key);
@@ -132,9 +127,9 @@ class RegistryKey {
 
   // Opens parent\path with the given access; on failure an empty owner and
   // the system's error code in error (ERROR_FILE_NOT_FOUND: no such key).
-  static RegistryKey Open(HKEY parent, const char* path, REGSAM access, LONG& error) {
+  static RegistryKey Open(HKEY parent, const wchar_t* path, REGSAM access, LONG& error) {
     HKEY key = nullptr;
-    error = RegOpenKeyExA(parent, path, 0, access, &key);
+    error = RegOpenKeyExW(parent, path, 0, access, &key);
     if (error != ERROR_SUCCESS) return {};
     return RegistryKey(key);
   }

@@ -10,6 +10,6 @@ namespace ondrel::uninstall {
 // long (no 8.3 short names, no "." or ".."), then they are compared without
 // regard to letter case, as the file system compares names. False when
 // either cannot be resolved.
-bool NamesSameFile(const std::string& first, const std::string& second);
+bool NamesSameFile(const std::wstring& first, const std::wstring& second);
 
 }  // namespace ondrel::uninstall

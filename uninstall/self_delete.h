@@ -1,7 +1,6 @@
 // Deletion of the uninstaller's own file, which can only go once it has ended.
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace ondrel::uninstall {
@@ -11,6 +10,6 @@ namespace ondrel::uninstall {
 // installationFolder, which must be the folder the file lies in. Meant as
 // the very last step before the program returns. True when the interpreter
 // was started.
-bool DeleteSelf(const std::string& installationFolder);
+bool DeleteSelf(const std::wstring& installationFolder);
 
 }  // namespace ondrel::uninstall

@@ -15,8 +15,10 @@ namespace ondrel::uninstall {
 // splits at need not be an ASCII blank. /d keeps the user's AutoRun command
 // from running with the uninstaller's rights, and /v:off keeps "!" literal.
 // Nothing when a name holds a character that no quoting protects (% ") or
-// that would make it a pattern (* ?) or a control code.
-std::optional<std::string> SelfDeleteParameters(std::string_view shortFile,
-                                                std::optional<std::string_view> shortFolder);
+// that would make it a pattern (* ?) or a control code. The interpreter gets
+// the parameters in UTF-16, so any other letter is just a letter, look-alikes
+// of these ("％", "＂") included.
+std::optional<std::wstring> SelfDeleteParameters(std::wstring_view shortFile,
+                                                 std::optional<std::wstring_view> shortFolder);
 
 }  // namespace ondrel::uninstall

@@ -5,16 +5,16 @@
 #include <optional>
 #include <string>
 
-#include "ansi_path.h"
 #include "system_paths.h"
+#include "wide_path.h"
 
 namespace ondrel::uninstall {
 
-void DeleteShortcut(const char* name, int folderId) {
-  const std::optional<std::string> folder = setup::SpecialFolderPath(folderId);
+void DeleteShortcut(const wchar_t* name, int folderId) {
+  const std::optional<std::wstring> folder = setup::SpecialFolderPath(folderId);
   if (!folder) return;
-  if (const std::optional<std::string> path = setup::JoinPath(*folder, name)) {
-    DeleteFileA(path->c_str());
+  if (const std::optional<std::wstring> path = setup::JoinPath(*folder, name)) {
+    DeleteFileW(path->c_str());
   }
 }
 

@@ -8,8 +8,8 @@ namespace ondrel::uninstall {
 using setup::RegistryKey;
 namespace {
 
-// Room for the "Path" value, terminator included.
-constexpr DWORD kPathValueBytes = 1024;
+// Room for the "Path" value in UTF-16 code units, terminator included.
+constexpr DWORD kPathValueUnits = 1024;
 
 }  // namespace
 
@@ -17,7 +17,7 @@ UninstallEntry ReadUninstallEntry() {
   UninstallEntry entry;
   const RegistryKey key = RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallKeyPath,
                                             KEY_ALL_ACCESS, entry.openError);
-  if (key) entry.path = key.ReadString("Path", kPathValueBytes);
+  if (key) entry.path = key.ReadString(L"Path", kPathValueUnits);
   return entry;
 }
 
@@ -26,7 +26,8 @@ LONG RemoveUninstallEntry() {
   const RegistryKey parent =
       RegistryKey::Open(HKEY_LOCAL_MACHINE, setup::kUninstallParentKeyPath, KEY_ALL_ACCESS, error);
   if (!parent) return error;
-  return RegDeleteKeyA(parent.get(), setup::kUninstallKeyName);
+  // The key holds values only, no subkeys: it goes with every one of them.
+  return RegDeleteKeyW(parent.get(), setup::kUninstallKeyName);
 }
 
 }  // namespace ondrel::uninstall

@@ -14,12 +14,12 @@ struct UninstallEntry {
   LONG openError = ERROR_SUCCESS;
   // The "Path" value: the installation folder as registered. Nothing when the
   // value is missing, unreadable, no text or longer than 1023 characters.
-  std::optional<std::string> path;
+  std::optional<std::wstring> path;
 };
 
 UninstallEntry ReadUninstallEntry();
 
-// Deletes the uninstall key "Ondrel" with its values. Returns the system's
+// Deletes the uninstall key "Ondrel" with all its values. Returns the system's
 // error code, ERROR_SUCCESS when it is gone.
 LONG RemoveUninstallEntry();
 

@@ -12,8 +12,8 @@
 namespace ondrel {
 
 // A thin (weight 100) Swiss font of the Western character set, at default
-// precision and quality. The organiser names the face in UTF-16; the installer,
-// an ANSI program, in its code page, and then CreateFontA makes the font.
+// precision and quality, its face named in UTF-16 (CreateFontW) or in the
+// ANSI code page (CreateFontA).
 // Empty when the system cannot make it: controls then keep the system font.
 template <typename Char>
 Font MakeFont(int height, const Char* face) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -20,50 +21,52 @@ namespace ondrel::test {
 using namespace ondrel::installer;
 namespace {
 
-constexpr std::array<const char*, 4> kNames = {"license.txt", "ondrel.lng", "uninstall.exe",
-                                               "ondrel.exe"};
+constexpr std::array<const wchar_t*, 4> kNames = {L"license.txt", L"ondrel.lng",
+                                                  L"uninstall.exe", L"ondrel.exe"};
 
 // Every file of a folder with its bytes; nothing when there is no folder.
-using Snapshot = std::optional<std::map<std::string, std::string>>;
+using Snapshot = std::optional<std::map<std::wstring, std::string>>;
 
-Snapshot Take(const std::string& folder) {
+Snapshot Take(const std::wstring& folder) {
   if (!std::filesystem::is_directory(folder)) return std::nullopt;
-  std::map<std::string, std::string> files;
+  std::map<std::wstring, std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename().string()] =
+    files[entry.path().filename().wstring()] =
         std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   return files;
 }
 
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+void Write(const std::wstring& path, const std::string& bytes) {
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
+
+std::string Narrow(const wchar_t* name) { return std::filesystem::path(name).u8string(); }
 
 enum class Fault { kSourceGone, kDestinationHeld };
 
 class ChangeJournalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr));
-    for (const char* name : kNames) Write(source_ + name, std::string("new ") + name);
+    ASSERT_TRUE(CreateDirectoryW(source_.c_str(), nullptr));
+    for (const wchar_t* name : kNames) Write(source_ + name, "new " + Narrow(name));
   }
 
   void MakeEarlierInstallation() {
-    ASSERT_TRUE(CreateDirectoryA(target_.c_str(), nullptr));
-    for (const char* name : kNames) Write(target_ + name, std::string("old ") + name);
-    Write(target_ + "ondrel.db", "<Database></Database>");
+    ASSERT_TRUE(CreateDirectoryW(target_.c_str(), nullptr));
+    for (const wchar_t* name : kNames) Write(target_ + name, "old " + Narrow(name));
+    Write(target_ + L"ondrel.db", "<Database></Database>");
   }
 
   // The installation's folder and copies, as the installer makes them.
   StepFailure Install(ChangeJournal& journal) const {
     if (StepFailure failure = journal.MakeFolder(target_)) return failure;
-    for (const char* name : kNames) {
-      const std::string source = source_ + name;
+    for (const wchar_t* name : kNames) {
+      const std::wstring source = source_ + name;
       if (StepFailure failure =
-              journal.ReplaceFile(target_ + name, name, [&](const std::string& path) {
-                return CopyFileA(source.c_str(), path.c_str(), TRUE) ? DWORD{ERROR_SUCCESS}
+              journal.ReplaceFile(target_ + name, name, [&](const std::wstring& path) {
+                return CopyFileW(source.c_str(), path.c_str(), TRUE) ? DWORD{ERROR_SUCCESS}
                                                                      : GetLastError();
               })) {
         return failure;
@@ -73,8 +76,10 @@ class ChangeJournalTest : public ::testing::Test {
   }
 
   TempFolder temp_;
-  const std::string source_ = temp_.path().string() + "\\dist\\";
-  const std::string target_ = temp_.path().string() + "\\ondrel\\";
+  // A download folder and an installation folder named in letters of no one
+  // code page.
+  const std::wstring source_ = temp_.path().wstring() + L"\\Downloads \u0141ukasz \u4e0b\u8f7d\\";
+  const std::wstring target_ = temp_.path().wstring() + L"\\\u0417\u0430\u0433 ondrel\\";
 };
 
 TEST_F(ChangeJournalTest, AFailureAtAnyCopyLeavesTheFolderAsItWas) {
@@ -84,25 +89,25 @@ TEST_F(ChangeJournalTest, AFailureAtAnyCopyLeavesTheFolderAsItWas) {
       for (std::size_t failAt = 0; failAt < kNames.size(); ++failAt) {
         SCOPED_TRACE(std::string(earlier ? "over an earlier installation" : "fresh") +
                      (fault == Fault::kSourceGone ? ", source gone: " : ", held: ") +
-                     kNames[failAt]);
+                     Narrow(kNames[failAt]));
         std::filesystem::remove_all(target_);
         if (earlier) MakeEarlierInstallation();
         const Snapshot before = Take(target_);
-        const std::string source = source_ + kNames[failAt];
-        if (fault == Fault::kSourceGone) DeleteFileA(source.c_str());
+        const std::wstring source = source_ + kNames[failAt];
+        if (fault == Fault::kSourceGone) DeleteFileW(source.c_str());
         // Held as a running program holds its file: it cannot be renamed.
         const FileHandle held(fault == Fault::kDestinationHeld
-                                  ? CreateFileA((target_ + kNames[failAt]).c_str(), GENERIC_READ,
+                                  ? CreateFileW((target_ + kNames[failAt]).c_str(), GENERIC_READ,
                                                 FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
                                   : INVALID_HANDLE_VALUE);
 
         ChangeJournal journal;
         const StepFailure failure = Install(journal);
         ASSERT_TRUE(failure.has_value());
-        EXPECT_EQ(failure->rfind(kNames[failAt], 0), 0u) << *failure;
+        EXPECT_EQ(failure->rfind(kNames[failAt], 0), 0u);
         EXPECT_TRUE(journal.Undo().empty());
         EXPECT_EQ(Take(target_), before);
-        Write(source, std::string("new ") + kNames[failAt]);
+        Write(source, "new " + Narrow(kNames[failAt]));
       }
     }
   }
@@ -111,9 +116,9 @@ TEST_F(ChangeJournalTest, AFailureAtAnyCopyLeavesTheFolderAsItWas) {
 TEST_F(ChangeJournalTest, CommitKeepsTheNewFilesAndTheUsersDatabaseAndNothingElse) {
   MakeEarlierInstallation();
   // As copied from a CD: the file set aside must still go.
-  SetFileAttributesA((target_ + "license.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  std::map<std::string, std::string> expected = {{"ondrel.db", "<Database></Database>"}};
-  for (const char* name : kNames) expected[name] = std::string("new ") + name;
+  SetFileAttributesW((target_ + L"license.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  std::map<std::wstring, std::string> expected = {{L"ondrel.db", "<Database></Database>"}};
+  for (const wchar_t* name : kNames) expected[name] = "new " + Narrow(name);
   ChangeJournal journal;
   ASSERT_EQ(Install(journal), std::nullopt);
   journal.Commit();
@@ -124,8 +129,8 @@ TEST_F(ChangeJournalTest, AnUndoThatFailsIsNamedAndTheRestIsStillUndone) {
   {
     ChangeJournal journal;
     ASSERT_EQ(journal.MakeFolder(target_), std::nullopt);
-    journal.Record("The entry could not be put back.", [] { return false; });
-    EXPECT_EQ(journal.Undo(), std::vector<std::string>{"The entry could not be put back."});
+    journal.Record(L"The entry could not be put back.", [] { return false; });
+    EXPECT_EQ(journal.Undo(), std::vector<std::wstring>{L"The entry could not be put back."});
     EXPECT_EQ(Take(target_), std::nullopt);
   }
   {
@@ -139,18 +144,18 @@ TEST_F(ChangeJournalTest, AnUndoThatFailsIsNamedAndTheRestIsStillUndone) {
 // was before the first replacement, and each recorded change is taken back
 // while the changes made before it are still in place.
 TEST_F(ChangeJournalTest, UndoTakesTheLatestChangeBackFirst) {
-  const std::string file = target_ + "ondrel.lng";
+  const std::wstring file = target_ + L"ondrel.lng";
   std::vector<std::string> log;  // each recorded undo, with the file as it found it
   const auto record = [&](ChangeJournal& journal, const char* name) {
-    journal.Record(name, [this, &log, name] {
+    journal.Record(L"", [this, &log, name] {
       const Snapshot now = Take(target_);
-      const bool there = now && now->count("ondrel.lng") != 0;
-      log.push_back(std::string(name) + ":" + (there ? now->at("ondrel.lng") : "none"));
+      const bool there = now && now->count(L"ondrel.lng") != 0;
+      log.push_back(std::string(name) + ":" + (there ? now->at(L"ondrel.lng") : "none"));
       return true;
     });
   };
   const auto write = [](const char* bytes) {
-    return [bytes](const std::string& path) {
+    return [bytes](const std::wstring& path) {
       Write(path, bytes);
       return DWORD{ERROR_SUCCESS};
     };
@@ -158,9 +163,9 @@ TEST_F(ChangeJournalTest, UndoTakesTheLatestChangeBackFirst) {
   ChangeJournal journal;
   ASSERT_EQ(journal.MakeFolder(target_), std::nullopt);
   record(journal, "first");
-  ASSERT_EQ(journal.ReplaceFile(file, "ondrel.lng", write("one")), std::nullopt);
+  ASSERT_EQ(journal.ReplaceFile(file, L"ondrel.lng", write("one")), std::nullopt);
   record(journal, "second");
-  ASSERT_EQ(journal.ReplaceFile(file, "ondrel.lng", write("two")), std::nullopt);
+  ASSERT_EQ(journal.ReplaceFile(file, L"ondrel.lng", write("two")), std::nullopt);
   record(journal, "third");
   EXPECT_TRUE(journal.Undo().empty());
   EXPECT_EQ(log, (std::vector<std::string>{"third:two", "second:one", "first:none"}));
@@ -172,7 +177,7 @@ TEST_F(ChangeJournalTest, UndoTakesTheLatestChangeBackFirst) {
 // an earlier file over it (that one is kept under its new name and named). A
 // file this run half wrote is taken back.
 TEST_F(ChangeJournalTest, UndoKeepsAFileAnotherProgramMadeMeanwhile) {
-  const std::string file = target_ + "ondrel.exe";
+  const std::wstring file = target_ + L"ondrel.exe";
   const struct {
     bool earlier;        // an earlier ondrel.exe was there before the run
     const char* bytes;   // written at the destination before the write fails
@@ -191,30 +196,34 @@ TEST_F(ChangeJournalTest, UndoKeepsAFileAnotherProgramMadeMeanwhile) {
     SCOPED_TRACE(std::string(c.earlier ? "over an earlier file, " : "fresh, ") + c.bytes + ", " +
                  std::to_string(c.error));
     std::filesystem::remove_all(target_);
-    ASSERT_TRUE(CreateDirectoryA(target_.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(target_.c_str(), nullptr));
     if (c.earlier) Write(file, "earlier");
 
     ChangeJournal journal;
-    const StepFailure failure = journal.ReplaceFile(file, "ondrel.exe", [&](const std::string& path) {
-      Write(path, c.bytes);
-      return c.error;
-    });
+    const StepFailure failure =
+        journal.ReplaceFile(file, L"ondrel.exe", [&](const std::wstring& path) {
+          Write(path, c.bytes);
+          return c.error;
+        });
     ASSERT_TRUE(failure.has_value());
-    const std::vector<std::string> notUndone = journal.Undo();
+    const std::vector<std::wstring> notUndone = journal.Undo();
 
-    std::map<std::string, std::string> expected;
-    if (c.kept) expected["ondrel.exe"] = c.kept;
+    std::map<std::wstring, std::string> expected;
+    if (c.kept) expected[L"ondrel.exe"] = c.kept;
     Snapshot after = Take(target_);
     ASSERT_TRUE(after.has_value());
     if (c.earlierAside) {
       ASSERT_EQ(notUndone.size(), 1u);
-      EXPECT_NE(notUndone[0].find("could not be put back"), std::string::npos) << notUndone[0];
-      // The one other file is the earlier one, under the name the sentence gives.
-      std::string asideName;
+      EXPECT_NE(notUndone[0].find(L"could not be put back"), std::wstring::npos);
+      // The one other file is the earlier one, under the name the sentence
+      // gives, in the folder named with all its letters.
+      std::wstring asideName;
       for (const auto& [name, bytes] : *after) {
-        if (name != "ondrel.exe") asideName = name;
+        if (name != L"ondrel.exe") asideName = name;
       }
-      EXPECT_NE(notUndone[0].find(asideName), std::string::npos) << notUndone[0];
+      std::wstring sentence = notUndone[0];  // without the breaks of its long paths
+      sentence.erase(std::remove(sentence.begin(), sentence.end(), L'\n'), sentence.end());
+      EXPECT_NE(sentence.find(target_ + asideName), std::wstring::npos);
       expected[asideName] = "earlier";
     } else {
       EXPECT_TRUE(notUndone.empty());
@@ -226,16 +235,16 @@ TEST_F(ChangeJournalTest, UndoKeepsAFileAnotherProgramMadeMeanwhile) {
 // A file where the installation folder goes is no folder: the step fails
 // and the file is left as it is.
 TEST_F(ChangeJournalTest, AFileWhereTheFolderGoesIsNotTakenForIt) {
-  const std::string folder = target_.substr(0, target_.size() - 1);
+  const std::wstring folder = target_.substr(0, target_.size() - 1);
   Write(folder, "a file");
-  for (const std::string& path : {folder, target_}) {
+  for (const std::wstring& path : {folder, target_}) {
     ChangeJournal journal;
     const StepFailure failure = journal.MakeFolder(path);
-    ASSERT_TRUE(failure.has_value()) << path;
-    EXPECT_EQ(failure->rfind("The folder", 0), 0u) << *failure;
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->rfind(L"The folder", 0), 0u);
     EXPECT_TRUE(journal.Undo().empty());
   }
-  std::ifstream in(folder, std::ios::binary);
+  std::ifstream in(std::filesystem::path(folder), std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
             "a file");
 }

@@ -5,16 +5,23 @@
 // runs; holds a file while the installer runs; starts the uninstaller from
 // its registered command line, checks its exit code and times the removal of
 // its file; runs the self-deletion command against a file held open; makes a
-// junction.
-// Prints one line per check ("ok ..." or "FAIL ...") and exits 1 on a failure.
+// junction; prints the uninstall entry's values and a shortcut's contents as
+// Windows reads them.
+// Everything is read and compared in UTF-16: the arguments, the windows'
+// texts, paths. Prints one line per check ("ok ..." or "FAIL ...") in UTF-8
+// and exits 1 on a failure.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 #include <winioctl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -27,64 +34,87 @@ namespace {
 
 int failures = 0;
 
-void Check(bool passed, const std::string& what) {
-  std::printf("%s %s\n", passed ? "ok" : "FAIL", what.c_str());
+// Text in UTF-8, as the test script reads it.
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+void Print(const std::wstring& line) {
+  const std::string bytes = Utf8(line) + "\n";
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
+}
+
+void Check(bool passed, const std::wstring& what) {
+  Print((passed ? L"ok " : L"FAIL ") + what);
   if (!passed) ++failures;
 }
 
-HWND WaitForWindow(const char* className, DWORD timeoutMs) {
+HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {
-    const HWND window = FindWindowA(className, nullptr);
+    const HWND window = FindWindowW(className, nullptr);
     if (window && IsWindowVisible(window)) return window;
     Sleep(50);
   }
   return nullptr;
 }
 
-std::string WindowText(HWND window) {
-  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-  std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied = SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+std::wstring WindowText(HWND window) {
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
                                       reinterpret_cast<LPARAM>(text.data()));
-  return std::string(text.data(), static_cast<std::size_t>(copied));
+  return std::wstring(text.data(), static_cast<std::size_t>(copied));
 }
 
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
   return name;
 }
 
-std::string ReadFileBytes(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A file's bytes as text in the ANSI code page, the licence's own.
+std::wstring ReadAnsiText(const wchar_t* path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.empty()) return {};
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), units);
+  return text;
 }
 
-std::string Describe(int value) { return std::to_string(value); }
+std::wstring Describe(long value) { return std::to_wstring(value); }
 
 // Joined lines: long paths are broken into lines in message texts, so the
 // expected texts are looked for with the line breaks taken out.
-std::string Unbroken(const std::string& text) {
-  std::string joined;
-  for (const char c : text) {
-    if (c != '\n' && c != '\r') joined.push_back(c);
+std::wstring Unbroken(const std::wstring& text) {
+  std::wstring joined;
+  for (const wchar_t c : text) {
+    if (c != L'\n' && c != L'\r') joined.push_back(c);
   }
   return joined;
 }
 
-// What the licence box must show: the bytes of licencePath, or, where that is
+// What the licence box must show: the text of licencePath, or, where that is
 // null, a text naming every one of unreadableSays and no Agree button.
-void CheckInstallerWindow(HWND window, const char* licencePath,
-                          const std::vector<std::string>& unreadableSays) {
-  Check(WindowText(window) == " Ondrel Installer", "title is \" Ondrel Installer\"");
+void CheckInstallerWindow(HWND window, const wchar_t* licencePath,
+                          const std::vector<std::wstring>& unreadableSays) {
+  Check(WindowText(window) == L" Ondrel Installer", L"title is \" Ondrel Installer\"");
 
   RECT client{};
   GetClientRect(window, &client);
   Check(client.right - client.left == 600 && client.bottom - client.top == 400,
-        "client area 600 x 400 (is " + Describe(client.right - client.left) + " x " +
-            Describe(client.bottom - client.top) + ")");
+        L"client area 600 x 400 (is " + Describe(client.right - client.left) + L" x " +
+            Describe(client.bottom - client.top) + L")");
 
   RECT frame{};
   GetWindowRect(window, &frame);
@@ -95,111 +125,112 @@ void CheckInstallerWindow(HWND window, const char* licencePath,
   const int expectedX = (screenWidth - width) / 2 < 0 ? 0 : (screenWidth - width) / 2;
   const int expectedY = (screenHeight - height) / 2 < 0 ? 0 : (screenHeight - height) / 2;
   Check(frame.left == expectedX && frame.top == expectedY,
-        "centred on the " + Describe(screenWidth) + " x " + Describe(screenHeight) +
-            " screen: window " + Describe(width) + " x " + Describe(height) + " at (" +
-            Describe(frame.left) + ", " + Describe(frame.top) + "), expected (" +
-            Describe(expectedX) + ", " + Describe(expectedY) + ")");
+        L"centred on the " + Describe(screenWidth) + L" x " + Describe(screenHeight) +
+            L" screen: window " + Describe(width) + L" x " + Describe(height) + L" at (" +
+            Describe(frame.left) + L", " + Describe(frame.top) + L"), expected (" +
+            Describe(expectedX) + L", " + Describe(expectedY) + L")");
 
-  const LONG style = GetWindowLongA(window, GWL_STYLE);
-  Check((style & WS_SYSMENU) == 0, "no system menu and so no close box");
-  Check((style & WS_THICKFRAME) == 0, "no sizing border");
-  Check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0, "no minimize or maximize box");
-  Check((style & WS_CAPTION) == WS_CAPTION, "has a title bar");
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  Check((style & WS_SYSMENU) == 0, L"no system menu and so no close box");
+  Check((style & WS_THICKFRAME) == 0, L"no sizing border");
+  Check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0, L"no minimize or maximize box");
+  Check((style & WS_CAPTION) == WS_CAPTION, L"has a title bar");
 
   const HWND licenceBox = GetDlgItem(window, 102);
   const HWND agree = GetDlgItem(window, 100);
   const HWND cancel = GetDlgItem(window, 101);
-  Check(licenceBox && ClassOf(licenceBox) == "Edit", "licence box 102 is an Edit control");
+  Check(licenceBox && ClassOf(licenceBox) == L"Edit", L"licence box 102 is an Edit control");
   if (licencePath) {
-    Check(agree && WindowText(agree) == "Agree", "button 100 reads Agree");
+    Check(agree && WindowText(agree) == L"Agree", L"button 100 reads Agree");
   } else {
-    Check(agree == nullptr, "no Agree button is offered without a licence");
+    Check(agree == nullptr, L"no Agree button is offered without a licence");
   }
-  Check(cancel && WindowText(cancel) == "Cancel", "button 101 reads Cancel");
+  Check(cancel && WindowText(cancel) == L"Cancel", L"button 101 reads Cancel");
   if (!licenceBox) return;
-  const LONG boxStyle = GetWindowLongA(licenceBox, GWL_STYLE);
+  const LONG boxStyle = GetWindowLongW(licenceBox, GWL_STYLE);
   Check((boxStyle & (ES_READONLY | ES_MULTILINE)) == (ES_READONLY | ES_MULTILINE),
-        "licence box is multi-line and read-only");
+        L"licence box is multi-line and read-only");
 
-  const std::string shown = WindowText(licenceBox);
+  const std::wstring shown = WindowText(licenceBox);
   if (licencePath) {
-    const std::string expected = ReadFileBytes(licencePath);
+    const std::wstring expected = ReadAnsiText(licencePath);
     Check(!expected.empty() && shown == expected,
-          "licence box shows the " + Describe(static_cast<int>(expected.size())) + " bytes of " +
-              licencePath + " (shows " + Describe(static_cast<int>(shown.size())) + ")");
+          L"licence box shows the " + Describe(static_cast<long>(expected.size())) +
+              L" characters of " + licencePath + L" (shows " +
+              Describe(static_cast<long>(shown.size())) + L")");
   } else {
-    std::printf("info the licence box says: %s\n", shown.c_str());
-    for (const std::string& piece : unreadableSays) {
-      Check(Unbroken(shown).find(piece) != std::string::npos,
-            "the licence box names \"" + piece + "\"");
+    Print(L"info the licence box says: " + shown);
+    for (const std::wstring& piece : unreadableSays) {
+      Check(Unbroken(shown).find(piece) != std::wstring::npos,
+            L"the licence box names \"" + piece + L"\"");
     }
   }
 }
 
 // click agree|cancel LICENCE-FILE, or click cancel --unreadable TEXT...
-int ClickInstaller(int argc, char** argv) {
+int ClickInstaller(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
-  const int buttonId = std::strcmp(argv[2], "agree") == 0 ? 100 : 101;
-  const bool unreadable = std::strcmp(argv[3], "--unreadable") == 0;
-  const char* licencePath = unreadable ? nullptr : argv[3];
-  const std::vector<std::string> unreadableSays(argv + 4, argv + argc);
-  const HWND window = WaitForWindow("ZqInstall", 30000);
-  Check(window != nullptr, "a top-level window of class ZqInstall appeared");
+  const int buttonId = std::wcscmp(argv[2], L"agree") == 0 ? 100 : 101;
+  const bool unreadable = std::wcscmp(argv[3], L"--unreadable") == 0;
+  const wchar_t* licencePath = unreadable ? nullptr : argv[3];
+  const std::vector<std::wstring> unreadableSays(argv + 4, argv + argc);
+  const HWND window = WaitForWindow(L"ZqInstall", 30000);
+  Check(window != nullptr, L"a top-level window of class ZqInstall appeared");
   if (!window) return 1;
   CheckInstallerWindow(window, licencePath, unreadableSays);
   // Posted, not sent: Agree runs the whole installation inside the click.
   const HWND button = GetDlgItem(window, buttonId);
-  Check(button && PostMessageA(button, BM_CLICK, 0, 0), "clicked button " + Describe(buttonId));
+  Check(button && PostMessageW(button, BM_CLICK, 0, 0), L"clicked button " + Describe(buttonId));
   return failures == 0 ? 0 : 1;
 }
 
 bool OrganiserMutexExists() {
-  const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "Ondrel-088FA840");
+  const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Ondrel-088FA840");
   if (mutex) CloseHandle(mutex);
   return mutex != nullptr;
 }
 
 int CloseOrganiser() {
-  const HWND window = WaitForWindow("Ondrel", 30000);
-  Check(window != nullptr, "a window of class Ondrel appeared");
+  const HWND window = WaitForWindow(L"Ondrel", 30000);
+  Check(window != nullptr, L"a window of class Ondrel appeared");
   if (!window) return 1;
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
   const DWORD start = GetTickCount();
   while (IsWindow(window) && GetTickCount() - start < 15000) Sleep(50);
-  Check(!IsWindow(window), "the Ondrel window closed");
+  Check(!IsWindow(window), L"the Ondrel window closed");
   // The process has ended, and released its files, once its mutex is gone.
   const DWORD ending = GetTickCount();
   while (OrganiserMutexExists() && GetTickCount() - ending < 15000) Sleep(20);
-  Check(!OrganiserMutexExists(), "the organiser's process ended");
+  Check(!OrganiserMutexExists(), L"the organiser's process ended");
   return failures == 0 ? 0 : 1;
 }
 
 int WaitForOrganiser() {
-  const HWND window = WaitForWindow("Ondrel", 30000);
-  Check(window != nullptr && OrganiserMutexExists(), "the organiser runs and shows its window");
+  const HWND window = WaitForWindow(L"Ondrel", 30000);
+  Check(window != nullptr && OrganiserMutexExists(), L"the organiser runs and shows its window");
   return failures == 0 ? 0 : 1;
 }
 
 // How a message box must read and how it is answered.
 struct BoxAnswer {
-  std::vector<std::string> says;  // pieces its text must hold
-  int button = IDOK;              // IDOK, IDRETRY or IDCANCEL
+  std::vector<std::wstring> says;  // pieces its text must hold
+  int button = IDOK;               // IDOK, IDRETRY or IDCANCEL
   bool closeOrganiserFirst = false;
 };
 
 // Takes one option of a box: --answer=ok|retry|cancel, --close-organiser or
 // --says=TEXT. False when arg is none of them.
-bool ParseBoxOption(const char* arg, BoxAnswer& box) {
-  const std::string option = arg;
-  if (option == "--answer=ok") {
+bool ParseBoxOption(const wchar_t* arg, BoxAnswer& box) {
+  const std::wstring option = arg;
+  if (option == L"--answer=ok") {
     box.button = IDOK;
-  } else if (option == "--answer=retry") {
+  } else if (option == L"--answer=retry") {
     box.button = IDRETRY;
-  } else if (option == "--answer=cancel") {
+  } else if (option == L"--answer=cancel") {
     box.button = IDCANCEL;
-  } else if (option == "--close-organiser") {
+  } else if (option == L"--close-organiser") {
     box.closeOrganiserFirst = true;
-  } else if (option.rfind("--says=", 0) == 0) {
+  } else if (option.rfind(L"--says=", 0) == 0) {
     box.says.push_back(option.substr(7));
   } else {
     return false;
@@ -210,29 +241,29 @@ bool ParseBoxOption(const char* arg, BoxAnswer& box) {
 // Waits for a message box, checks its caption, that its text holds every
 // expected piece and that it offers the answer; prints the text and answers.
 int AnswerBox(const BoxAnswer& answer) {
-  const HWND box = WaitForWindow("#32770", 30000);
-  Check(box != nullptr, "a message box appeared");
+  const HWND box = WaitForWindow(L"#32770", 30000);
+  Check(box != nullptr, L"a message box appeared");
   if (!box) return 1;
-  Check(WindowText(box) == "Ondrel", "its caption is \"Ondrel\" (is \"" + WindowText(box) + "\")");
+  Check(WindowText(box) == L"Ondrel", L"its caption is \"Ondrel\" (is \"" + WindowText(box) + L"\")");
   const HWND textControl = GetDlgItem(box, 0xFFFF);
-  const std::string text = textControl ? WindowText(textControl) : std::string();
-  std::printf("info the message box says: %s\n", text.c_str());
-  for (const std::string& piece : answer.says) {
-    Check(Unbroken(text).find(piece) != std::string::npos, "it names \"" + piece + "\"");
+  const std::wstring text = textControl ? WindowText(textControl) : std::wstring();
+  Print(L"info the message box says: " + text);
+  for (const std::wstring& piece : answer.says) {
+    Check(Unbroken(text).find(piece) != std::wstring::npos, L"it names \"" + piece + L"\"");
   }
   if (answer.closeOrganiserFirst) CloseOrganiser();
   const HWND button = GetDlgItem(box, answer.button);
-  Check(button && PostMessageA(button, BM_CLICK, 0, 0),
-        "clicked " + WindowText(button ? button : box));
+  Check(button && PostMessageW(button, BM_CLICK, 0, 0),
+        L"clicked " + WindowText(button ? button : box));
   const DWORD start = GetTickCount();
   while (IsWindow(box) && GetTickCount() - start < 15000) Sleep(50);
-  Check(!IsWindow(box), "the message box closed");
+  Check(!IsWindow(box), L"the message box closed");
   return failures == 0 ? 0 : 1;
 }
 
 // message-box [--answer=...] [--close-organiser] TEXT...: every other
 // argument is a piece the text must hold.
-int AnswerMessageBox(int argc, char** argv) {
+int AnswerMessageBox(int argc, wchar_t** argv) {
   BoxAnswer answer;
   for (int i = 2; i < argc; ++i) {
     if (!ParseBoxOption(argv[i], answer)) answer.says.push_back(argv[i]);
@@ -241,14 +272,15 @@ int AnswerMessageBox(int argc, char** argv) {
 }
 
 // How many processes of the given file name run now.
-int CountProcesses(const char* exeName) {
+int CountProcesses(const wchar_t* exeName) {
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return -1;
   int count = 0;
-  PROCESSENTRY32 entry{};
+  PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-    if (lstrcmpiA(entry.szExeFile, exeName) == 0) ++count;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (lstrcmpiW(entry.szExeFile, exeName) == 0) ++count;
   }
   CloseHandle(snapshot);
   return count;
@@ -258,30 +290,28 @@ int CountProcesses(const char* exeName) {
 // of class "Ondrel". Called once the installer has ended, by which time a
 // started organiser's process exists.
 int CheckNoOrganiser() {
-  const int organisers = CountProcesses("ondrel.exe");
-  Check(organisers == 0, "no ondrel.exe process runs (" + Describe(organisers) + " found)");
-  Check(FindWindowA("Ondrel", nullptr) == nullptr, "no Ondrel window");
+  const int organisers = CountProcesses(L"ondrel.exe");
+  Check(organisers == 0, L"no ondrel.exe process runs (" + Describe(organisers) + L" found)");
+  Check(FindWindowW(L"Ondrel", nullptr) == nullptr, L"no Ondrel window");
   return failures == 0 ? 0 : 1;
 }
 
 // A directory junction at link pointing to the folder target (absolute path).
 // Exits 3, leaving nothing behind, where the system cannot make junctions.
-int MakeJunction(const char* link, const char* target) {
-  if (!CreateDirectoryA(link, nullptr)) {
-    Check(false, "create the folder for the junction");
+int MakeJunction(const wchar_t* link, const wchar_t* target) {
+  if (!CreateDirectoryW(link, nullptr)) {
+    Check(false, L"create the folder for the junction");
     return 1;
   }
   const HANDLE handle =
-      CreateFileA(link, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+      CreateFileW(link, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    Check(false, "open the junction folder");
+    Check(false, L"open the junction folder");
     return 1;
   }
-  std::wstring substitute = L"\\??\\";
-  for (const char* c = target; *c; ++c) substitute.push_back(static_cast<wchar_t>(*c));
-  std::wstring print;
-  for (const char* c = target; *c; ++c) print.push_back(static_cast<wchar_t>(*c));
+  const std::wstring substitute = std::wstring(L"\\??\\") + target;
+  const std::wstring print = target;
   const USHORT substituteBytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
   const USHORT printBytes = static_cast<USHORT>(print.size() * sizeof(wchar_t));
   // REPARSE_DATA_BUFFER for a mount point: header, four offsets, two strings.
@@ -304,26 +334,26 @@ int MakeJunction(const char* link, const char* target) {
   CloseHandle(handle);
   if (!made) {
     // Wine 8 answers ERROR_NOT_SUPPORTED: the caller uses another kind of link.
-    std::printf("info no junction can be made here (error %lu)\n",
-                static_cast<unsigned long>(error));
-    RemoveDirectoryA(link);
+    Print(L"info no junction can be made here (error " + Describe(static_cast<long>(error)) +
+          L")");
+    RemoveDirectoryW(link);
     return 3;
   }
-  const DWORD attributes = GetFileAttributesA(link);
+  const DWORD attributes = GetFileAttributesW(link);
   Check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT),
-        std::string("junction ") + link + " -> " + target);
+        std::wstring(L"junction ") + link + L" -> " + target);
   return failures == 0 ? 0 : 1;
 }
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 // Polls until none of the paths exists, for at most timeoutMs. Returns the
 // milliseconds waited, or -1 when something is still there.
-long WaitUntilGone(const std::vector<const char*>& paths, DWORD timeoutMs) {
+long WaitUntilGone(const std::vector<const wchar_t*>& paths, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   for (;;) {
     bool anyLeft = false;
-    for (const char* path : paths) anyLeft = anyLeft || Exists(path);
+    for (const wchar_t* path : paths) anyLeft = anyLeft || Exists(path);
     const DWORD waited = GetTickCount() - start;
     if (!anyLeft) return static_cast<long>(waited);
     if (waited > timeoutMs) return -1;
@@ -338,19 +368,19 @@ long WaitUntilGone(const std::vector<const char*>& paths, DWORD timeoutMs) {
 // and answered); --keeps=PATH (a file that must still be there, with no
 // command interpreter left to delete it). Then waits up to five seconds for
 // each MUST-GO path to be gone.
-int RunUninstaller(int argc, char** argv) {
-  std::string commandLine = argv[2];
-  const char* workingFolder = argv[3];
+int RunUninstaller(int argc, wchar_t** argv) {
+  std::wstring commandLine = argv[2];
+  const wchar_t* workingFolder = argv[3];
   DWORD expectedExit = 0;
   BoxAnswer answer;
   bool boxExpected = false;
-  std::vector<const char*> mustGo;
-  std::vector<const char*> keeps;
+  std::vector<const wchar_t*> mustGo;
+  std::vector<const wchar_t*> keeps;
   for (int i = 4; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option.rfind("--exit=", 0) == 0) {
-      expectedExit = static_cast<DWORD>(std::atoi(argv[i] + 7));
-    } else if (option.rfind("--keeps=", 0) == 0) {
+    const std::wstring option = argv[i];
+    if (option.rfind(L"--exit=", 0) == 0) {
+      expectedExit = static_cast<DWORD>(std::wcstol(argv[i] + 7, nullptr, 10));
+    } else if (option.rfind(L"--keeps=", 0) == 0) {
       keeps.push_back(argv[i] + 8);
     } else if (ParseBoxOption(argv[i], answer)) {
       boxExpected = true;
@@ -358,24 +388,24 @@ int RunUninstaller(int argc, char** argv) {
       mustGo.push_back(argv[i]);
     }
   }
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const DWORD started = GetTickCount();
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workingFolder, &startup, &process)) {
-    Check(false,
-          "start " + commandLine + " (error " + Describe(static_cast<int>(GetLastError())) + ")");
+    Check(false, L"start " + commandLine + L" (error " +
+                     Describe(static_cast<long>(GetLastError())) + L")");
     return 1;
   }
   if (boxExpected) AnswerBox(answer);
   if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
     // Most likely a message box nobody expected: say what it said.
-    const HWND box = FindWindowA("#32770", nullptr);
+    const HWND box = FindWindowW(L"#32770", nullptr);
     const HWND textControl = box ? GetDlgItem(box, 0xFFFF) : nullptr;
     Check(false,
-          "the uninstaller ended within a minute" +
-              (textControl ? " (it shows: " + WindowText(textControl) + ")" : std::string()));
+          L"the uninstaller ended within a minute" +
+              (textControl ? L" (it shows: " + WindowText(textControl) + L")" : std::wstring()));
     TerminateProcess(process.hProcess, 1);
     WaitForSingleObject(process.hProcess, 5000);
   }
@@ -383,23 +413,23 @@ int RunUninstaller(int argc, char** argv) {
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  std::printf("info the uninstaller ran for %lu ms\n",
-              static_cast<unsigned long>(GetTickCount() - started));
-  Check(exitCode == expectedExit, "the uninstaller exited with " +
-                                      Describe(static_cast<int>(expectedExit)) + " (is " +
-                                      Describe(static_cast<int>(exitCode)) + ")");
+  Print(L"info the uninstaller ran for " + Describe(static_cast<long>(GetTickCount() - started)) +
+        L" ms");
+  Check(exitCode == expectedExit, L"the uninstaller exited with " +
+                                      Describe(static_cast<long>(expectedExit)) + L" (is " +
+                                      Describe(static_cast<long>(exitCode)) + L")");
   if (!keeps.empty()) {
     // A command interpreter started to delete a file would still run now.
-    Check(CountProcesses("cmd.exe") == 0, "no command interpreter was left running");
-    for (const char* path : keeps) Check(Exists(path), std::string("kept ") + path);
+    Check(CountProcesses(L"cmd.exe") == 0, L"no command interpreter was left running");
+    for (const wchar_t* path : keeps) Check(Exists(path), std::wstring(L"kept ") + path);
   }
   if (!mustGo.empty()) {
     const long waited = WaitUntilGone(mustGo, 5000);
-    if (waited >= 0) std::printf("info removed %ld ms after the uninstaller ended\n", waited);
-    std::string names;
-    for (const char* path : mustGo)
-      names += std::string(" ") + path + (Exists(path) ? " (still there)" : "");
-    Check(waited >= 0, "gone within five seconds of the uninstaller's end:" + names);
+    if (waited >= 0) Print(L"info removed " + Describe(waited) + L" ms after the uninstaller ended");
+    std::wstring names;
+    for (const wchar_t* path : mustGo)
+      names += std::wstring(L" ") + path + (Exists(path) ? L" (still there)" : L"");
+    Check(waited >= 0, L"gone within five seconds of the uninstaller's end:" + names);
   }
   return failures == 0 ? 0 : 1;
 }
@@ -407,18 +437,18 @@ int RunUninstaller(int argc, char** argv) {
 // Holds file open as a running program holds its own (it can be read but not
 // renamed or deleted), writes readyFile once it does, and keeps it until a
 // window of the installer has appeared and gone again.
-int HoldDuringInstaller(const char* file, const char* readyFile) {
+int HoldDuringInstaller(const wchar_t* file, const wchar_t* readyFile) {
   const HANDLE held =
-      CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  Check(held != INVALID_HANDLE_VALUE, std::string("hold ") + file);
+      CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(held != INVALID_HANDLE_VALUE, std::wstring(L"hold ") + file);
   if (held == INVALID_HANDLE_VALUE) return 1;
-  const HANDLE ready = CreateFileA(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const HANDLE ready = CreateFileW(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
-  const HWND window = WaitForWindow("ZqInstall", 60000);
-  Check(window != nullptr, "the installer window appeared while the file was held");
+  const HWND window = WaitForWindow(L"ZqInstall", 60000);
+  Check(window != nullptr, L"the installer window appeared while the file was held");
   const DWORD start = GetTickCount();
   while (window && IsWindow(window) && GetTickCount() - start < 120000) Sleep(50);
-  Check(!window || !IsWindow(window), "the installer ended while the file was held");
+  Check(!window || !IsWindow(window), L"the installer ended while the file was held");
   CloseHandle(held);
   return failures == 0 ? 0 : 1;
 }
@@ -428,57 +458,140 @@ int HoldDuringInstaller(const char* file, const char* readyFile) {
 // after holdMs and checks that the file was still there until then. With
 // longNames the names go to the interpreter as they are, as on a volume
 // without short names.
-int SelfDeleteWhileHeld(const char* file, const char* folder, DWORD holdMs, bool longNames) {
-  const HANDLE held = CreateFileA(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  Check(held != INVALID_HANDLE_VALUE, std::string("hold ") + file);
+int SelfDeleteWhileHeld(const wchar_t* file, const wchar_t* folder, DWORD holdMs,
+                        bool longNames) {
+  const HANDLE held = CreateFileW(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(held != INVALID_HANDLE_VALUE, std::wstring(L"hold ") + file);
   if (held == INVALID_HANDLE_VALUE) return 1;
-  char shortFile[MAX_PATH] = {};
-  char shortFolder[MAX_PATH] = {};
+  wchar_t shortFile[MAX_PATH] = {};
+  wchar_t shortFolder[MAX_PATH] = {};
   if (longNames) {
-    lstrcpynA(shortFile, file, MAX_PATH);
-    lstrcpynA(shortFolder, folder, MAX_PATH);
+    lstrcpynW(shortFile, file, MAX_PATH);
+    lstrcpynW(shortFolder, folder, MAX_PATH);
   } else {
-    GetShortPathNameA(file, shortFile, MAX_PATH);
-    GetShortPathNameA(folder, shortFolder, MAX_PATH);
+    GetShortPathNameW(file, shortFile, MAX_PATH);
+    GetShortPathNameW(folder, shortFolder, MAX_PATH);
   }
-  const std::optional<std::string> parameters =
-      ondrel::uninstall::SelfDeleteParameters(shortFile, std::string_view(shortFolder));
-  char interpreter[MAX_PATH] = {};
-  GetEnvironmentVariableA("COMSPEC", interpreter, MAX_PATH);
-  char systemFolder[MAX_PATH] = {};
-  GetSystemDirectoryA(systemFolder, MAX_PATH);
-  Check(parameters.has_value(), "self-deletion parameters for " + std::string(shortFile));
+  const std::optional<std::wstring> parameters =
+      ondrel::uninstall::SelfDeleteParameters(shortFile, std::wstring_view(shortFolder));
+  wchar_t interpreter[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"COMSPEC", interpreter, MAX_PATH);
+  wchar_t systemFolder[MAX_PATH] = {};
+  GetSystemDirectoryW(systemFolder, MAX_PATH);
+  Check(parameters.has_value(), L"self-deletion parameters for " + std::wstring(shortFile));
   if (!parameters) return 1;
-  std::printf("info %s %s\n", interpreter, parameters->c_str());
+  Print(L"info " + std::wstring(interpreter) + L" " + *parameters);
   const HINSTANCE started =
-      ShellExecuteA(nullptr, "open", interpreter, parameters->c_str(), systemFolder, SW_HIDE);
-  Check(reinterpret_cast<INT_PTR>(started) > 32, "started the command interpreter");
+      ShellExecuteW(nullptr, L"open", interpreter, parameters->c_str(), systemFolder, SW_HIDE);
+  Check(reinterpret_cast<INT_PTR>(started) > 32, L"started the command interpreter");
   Sleep(holdMs);
-  Check(Exists(file), "the held file survived the interpreter's first attempt");
+  Check(Exists(file), L"the held file survived the interpreter's first attempt");
   CloseHandle(held);
   const long waited = WaitUntilGone({file, folder}, 5000);
-  if (waited >= 0) std::printf("info removed %ld ms after the file was released\n", waited);
-  Check(waited >= 0, "file and folder gone within five seconds of the release");
+  if (waited >= 0) Print(L"info removed " + Describe(waited) + L" ms after the file was released");
+  Check(waited >= 0, L"file and folder gone within five seconds of the release");
   return failures == 0 ? 0 : 1;
+}
+
+// Prints every value of the uninstall entry as Windows reads it, one line
+// each: name, type and value ("NAME REG_SZ TEXT", "NAME REG_DWORD NUMBER", any
+// other type by its bytes in hex), or "no uninstall entry".
+int PrintEntry() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ondrel", 0,
+                    KEY_READ, &key) != ERROR_SUCCESS) {
+    Print(L"no uninstall entry");
+    return 0;
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256] = {};
+    DWORD nameLength = 256;
+    std::vector<BYTE> data(65536);
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    std::wstring shown;
+    if ((type == REG_SZ || type == REG_EXPAND_SZ) && size % 2 == 0) {
+      shown = std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / 2);
+      while (!shown.empty() && shown.back() == L'\0') shown.pop_back();
+    } else if (type == REG_DWORD && size == 4) {
+      DWORD number = 0;
+      std::memcpy(&number, data.data(), 4);
+      shown = std::to_wstring(number);
+    } else {
+      for (DWORD b = 0; b < size; ++b) {
+        wchar_t hex[4] = {};
+        std::swprintf(hex, 4, L"%02x", data[b]);
+        shown += hex;
+      }
+    }
+    const wchar_t* typeName = type == REG_SZ          ? L"REG_SZ"
+                              : type == REG_EXPAND_SZ ? L"REG_EXPAND_SZ"
+                              : type == REG_DWORD     ? L"REG_DWORD"
+                                                      : L"REG_OTHER";
+    Print(std::wstring(name) + L" " + typeName + L" " + shown);
+  }
+  RegCloseKey(key);
+  return 0;
+}
+
+// Prints a shortcut as the shell reads it: "target", "working folder",
+// "description" and "icon" (file, then its index), one line each.
+int PrintShortcut(const wchar_t* file) {
+  if (FAILED(CoInitialize(nullptr))) return 1;
+  IShellLinkW* link = nullptr;
+  IPersistFile* persist = nullptr;
+  int result = 1;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+      SUCCEEDED(persist->Load(file, STGM_READ))) {
+    wchar_t text[MAX_PATH] = {};
+    link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+    Print(std::wstring(L"target ") + text);
+    link->GetWorkingDirectory(text, MAX_PATH);
+    Print(std::wstring(L"working folder ") + text);
+    link->GetDescription(text, MAX_PATH);
+    Print(std::wstring(L"description ") + text);
+    int icon = -1;
+    link->GetIconLocation(text, MAX_PATH, &icon);
+    Print(std::wstring(L"icon ") + text + L"," + std::to_wstring(icon));
+    result = 0;
+  } else {
+    Print(std::wstring(L"FAIL cannot read the shortcut ") + file);
+  }
+  if (persist) persist->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return result;
+}
+
+bool Is(int argc, wchar_t** argv, int least, const wchar_t* command) {
+  return argc >= least && std::wcscmp(argv[1], command) == 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "click") == 0) return ClickInstaller(argc, argv);
-  if (argc >= 2 && std::strcmp(argv[1], "close-organiser") == 0) return CloseOrganiser();
-  if (argc >= 4 && std::strcmp(argv[1], "junction") == 0) return MakeJunction(argv[2], argv[3]);
-  if (argc >= 4 && std::strcmp(argv[1], "run-uninstaller") == 0) return RunUninstaller(argc, argv);
-  if (argc >= 5 && std::strcmp(argv[1], "self-delete-while-held") == 0) {
-    const bool longNames = argc >= 6 && std::strcmp(argv[5], "long-names") == 0;
-    return SelfDeleteWhileHeld(argv[2], argv[3], static_cast<DWORD>(std::atoi(argv[4])), longNames);
+int wmain(int argc, wchar_t** argv) {
+  if (Is(argc, argv, 2, L"click")) return ClickInstaller(argc, argv);
+  if (Is(argc, argv, 2, L"close-organiser")) return CloseOrganiser();
+  if (Is(argc, argv, 4, L"junction")) return MakeJunction(argv[2], argv[3]);
+  if (Is(argc, argv, 4, L"run-uninstaller")) return RunUninstaller(argc, argv);
+  if (Is(argc, argv, 5, L"self-delete-while-held")) {
+    const bool longNames = argc >= 6 && std::wcscmp(argv[5], L"long-names") == 0;
+    return SelfDeleteWhileHeld(argv[2], argv[3],
+                               static_cast<DWORD>(std::wcstol(argv[4], nullptr, 10)), longNames);
   }
-  if (argc >= 2 && std::strcmp(argv[1], "message-box") == 0) return AnswerMessageBox(argc, argv);
-  if (argc >= 2 && std::strcmp(argv[1], "no-organiser") == 0) return CheckNoOrganiser();
-  if (argc >= 2 && std::strcmp(argv[1], "wait-organiser") == 0) return WaitForOrganiser();
-  if (argc >= 4 && std::strcmp(argv[1], "hold-during-installer") == 0) {
-    return HoldDuringInstaller(argv[2], argv[3]);
-  }
+  if (Is(argc, argv, 2, L"message-box")) return AnswerMessageBox(argc, argv);
+  if (Is(argc, argv, 2, L"no-organiser")) return CheckNoOrganiser();
+  if (Is(argc, argv, 2, L"wait-organiser")) return WaitForOrganiser();
+  if (Is(argc, argv, 4, L"hold-during-installer")) return HoldDuringInstaller(argv[2], argv[3]);
+  if (Is(argc, argv, 2, L"entry")) return PrintEntry();
+  if (Is(argc, argv, 3, L"shortcut")) return PrintShortcut(argv[2]);
   std::fprintf(stderr,
                "usage: installer_probe click agree|cancel LICENCE-FILE\n"
                "       installer_probe click cancel --unreadable [EXPECTED-TEXT...]\n"
@@ -489,6 +602,7 @@ int main(int argc, char** argv) {
                "       installer_probe run-uninstaller COMMAND-LINE WORKING-FOLDER [--exit=N]\n"
                "                       [BOX-OPTION...] [--keeps=PATH...] [MUST-GO...]\n"
                "       installer_probe self-delete-while-held FILE FOLDER HOLD-MS [long-names]\n"
+               "       installer_probe entry | shortcut FILE\n"
                "  BOX-OPTION: --answer=ok|retry|cancel, --close-organiser, --says=TEXT\n");
   return 2;
 }

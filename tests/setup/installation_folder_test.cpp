@@ -13,19 +13,17 @@ using namespace ondrel::setup;
 namespace {
 
 struct FolderCase {
-  std::string path;
-  unsigned codePage;
+  std::wstring path;
   bool deletable;
 };
 
 void PrintTo(const FolderCase& folderCase, std::ostream* out) {
-  *out << "code page " << folderCase.codePage << " \"";
-  for (const char c : folderCase.path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      *out << c;
+  *out << '"';
+  for (const wchar_t c : folderCase.path) {
+    if (c >= 0x20 && c < 0x7F) {
+      *out << static_cast<char>(c);
     } else {
-      *out << "\\x" << std::hex << static_cast<int>(byte) << std::dec;
+      *out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
     }
   }
   *out << (folderCase.deletable ? "\" deletable" : "\" kept");
@@ -34,89 +32,92 @@ void PrintTo(const FolderCase& folderCase, std::ostream* out) {
 class IsInstallationFolderTest : public ::testing::TestWithParam<FolderCase> {};
 
 TEST_P(IsInstallationFolderTest, OnlyAnAbsoluteFolderNamedOndrelIsDeleted) {
-  EXPECT_EQ(IsInstallationFolder(GetParam().path, CodePage{GetParam().codePage}),
-            GetParam().deletable);
+  EXPECT_EQ(IsInstallationFolder(GetParam().path), GetParam().deletable);
 }
-
-constexpr unsigned kWestern = 1252;
 
 INSTANTIATE_TEST_SUITE_P(
     PathValues, IsInstallationFolderTest,
     ::testing::Values(
-        FolderCase{"C:\\Program Files\\ondrel\\", kWestern, true},
-        FolderCase{"C:\\Program Files\\ondrel", kWestern, true},
-        FolderCase{"c:\\program files\\ONDREL\\", kWestern, true},
-        FolderCase{"D:\\ondrel", kWestern, true},
-        FolderCase{"\\\\server\\share\\ondrel\\", kWestern, true},
-        FolderCase{"C:\\My\xA0" "Apps &^!\xE9\\ondrel\\", kWestern, true},
+        FolderCase{L"C:\\Program Files\\ondrel\\", true},
+        FolderCase{L"C:\\Program Files\\ondrel", true},
+        FolderCase{L"c:\\program files\\ONDREL\\", true},
+        FolderCase{L"D:\\ondrel", true},
+        FolderCase{L"\\\\server\\share\\ondrel\\", true},
+        FolderCase{L"C:\\My\u00A0Apps &^!\u00E9\\ondrel\\", true},
         // Empty, roots, relative paths and other folders.
-        FolderCase{"", kWestern, false}, FolderCase{"C:", kWestern, false},
-        FolderCase{"C:\\", kWestern, false}, FolderCase{"C:\\Windows\\", kWestern, false},
-        FolderCase{"C:\\Program Files\\other\\", kWestern, false},
-        FolderCase{"C:\\Program Files\\ondrel2\\", kWestern, false},
-        FolderCase{"C:\\Program Files\\myondrel\\", kWestern, false},
-        FolderCase{"C:\\Windows\\ondrel ", kWestern, false},
-        FolderCase{"\\\\server\\ondrel\\", kWestern, false},
-        FolderCase{"\\\\server\\ondrel", kWestern, false},
-        FolderCase{"\\\\ondrel\\", kWestern, false}, FolderCase{"ondrel", kWestern, false},
-        FolderCase{"ondrel\\", kWestern, false},
-        FolderCase{"Program Files\\ondrel\\", kWestern, false},
-        FolderCase{"\\ondrel", kWestern, false}, FolderCase{"C:ondrel", kWestern, false},
-        FolderCase{"1:\\ondrel", kWestern, false},
+        FolderCase{L"", false}, FolderCase{L"C:", false},
+        FolderCase{L"C:\\", false}, FolderCase{L"C:\\Windows\\", false},
+        FolderCase{L"C:\\Program Files\\other\\", false},
+        FolderCase{L"C:\\Program Files\\ondrel2\\", false},
+        FolderCase{L"C:\\Program Files\\myondrel\\", false},
+        FolderCase{L"C:\\Windows\\ondrel ", false},
+        FolderCase{L"\\\\server\\ondrel\\", false},
+        FolderCase{L"\\\\server\\ondrel", false},
+        FolderCase{L"\\\\ondrel\\", false}, FolderCase{L"ondrel", false},
+        FolderCase{L"ondrel\\", false},
+        FolderCase{L"Program Files\\ondrel\\", false},
+        FolderCase{L"\\ondrel", false}, FolderCase{L"C:ondrel", false},
+        FolderCase{L"1:\\ondrel", false},
         // Components that climb, stand for the folder itself or are empty.
-        FolderCase{"C:\\Program Files\\ondrel\\..", kWestern, false},
-        FolderCase{"C:\\Program Files\\ondrel\\.", kWestern, false},
-        FolderCase{"C:\\Program Files\\..\\ondrel\\", kWestern, false},
-        FolderCase{"C:\\Windows\\.\\ondrel", kWestern, false},
-        FolderCase{"C:\\...\\ondrel", kWestern, false},
-        FolderCase{"C:\\Program Files\\ondrel\\\\", kWestern, false},
-        FolderCase{"C:\\Program Files\\\\ondrel", kWestern, false},
-        FolderCase{"\\\\.\\C:\\ondrel", kWestern, false},
-        FolderCase{"\\\\?\\C:\\ondrel", kWestern, false},
+        FolderCase{L"C:\\Program Files\\ondrel\\..", false},
+        FolderCase{L"C:\\Program Files\\ondrel\\.", false},
+        FolderCase{L"C:\\Program Files\\..\\ondrel\\", false},
+        FolderCase{L"C:\\Windows\\.\\ondrel", false},
+        FolderCase{L"C:\\...\\ondrel", false},
+        FolderCase{L"C:\\Program Files\\ondrel\\\\", false},
+        FolderCase{L"C:\\Program Files\\\\ondrel", false},
+        FolderCase{L"\\\\.\\C:\\ondrel", false},
+        FolderCase{L"\\\\?\\C:\\ondrel", false},
         // Patterns, streams and the other separator.
-        FolderCase{"C:\\*\\ondrel", kWestern, false},
-        FolderCase{"C:\\Windows/ondrel", kWestern, false},
-        FolderCase{"C:\\Windows:stream\\ondrel", kWestern, false},
-        FolderCase{"C:\\a\tb\\ondrel", kWestern, false},
-        // Double-byte code pages: "\" as the second byte of a character does
-        // not end a component. 0x95 0x5C is one character in 932 (and in 936
-        // and 950 alike), so its last component is "<char>ondrel", not "ondrel".
-        FolderCase{"C:\\x\\\x95\\ondrel", 932, false},
-        FolderCase{"C:\\x\\\x95\\ondrel\\", 932, false},
-        FolderCase{"C:\\x\\\x95\\ondrel", 936, false},
-        FolderCase{"C:\\x\\\xB3\\ondrel", 950, false},
-        FolderCase{"C:\\x\\\xA5\\ondrel", 950, false},
-        // The same bytes are two components in a single-byte code page.
-        FolderCase{"C:\\x\\\x95\\ondrel", kWestern, true},
-        // A folder whose name ends in such a character holds "ondrel" fine.
-        FolderCase{"C:\\\x95\\\\ondrel", 932, true}, FolderCase{"C:\\\x81\\\\ondrel\\", 936, true},
-        FolderCase{"C:\\\xB3\\\\ondrel", 950, true},
-        // A drive root whose "\" is a second byte is no root at all.
-        FolderCase{"C:\x95\\ondrel", 932, false},
-        // A text cut inside a character.
-        FolderCase{"C:\\x\\ondrel\\\x95", 932, false}));
+        FolderCase{L"C:\\*\\ondrel", false},
+        FolderCase{L"C:\\Windows/ondrel", false},
+        FolderCase{L"C:\\Windows:stream\\ondrel", false},
+        FolderCase{L"C:\\a\tb\\ondrel", false}));
+
+// Names outside every code page are names like any other; a look-alike of a
+// separator or of "ondrel" is no separator and not "ondrel"; half a surrogate
+// pair names nothing.
+INSTANTIATE_TEST_SUITE_P(
+    WideNames, IsInstallationFolderTest,
+    ::testing::Values(
+        FolderCase{L"C:\\users\\\u0141ukasz\u7528\u6237\\ondrel\\", true},
+        FolderCase{L"C:\\\u0417\u0430\u0433\u0440\u0443\u0437\u043a\u0438\\ONDREL", true},
+        FolderCase{L"C:\\\U0001F600\\ondrel", true},
+        FolderCase{L"\\\\\u4e0b\u8f7d\\\u0141\\ondrel", true},
+        // Fullwidth and small reverse solidus: one component "x＼ondrel".
+        FolderCase{L"C:\\x\uFF3Condrel", false},
+        FolderCase{L"C:\\x\uFE68ondrel\\", false},
+        // Fullwidth letters, a Cyrillic "о", a combining accent.
+        FolderCase{L"C:\\\uFF4F\uFF4E\uFF44\uFF52\uFF45\uFF4C", false},
+        FolderCase{L"C:\\\u043Endrel", false},
+        FolderCase{L"C:\\ondrel\u0301", false},
+        // Look-alikes of the forbidden characters are letters.
+        FolderCase{L"C:\\\uFF0A\uFF1F\uFF02\\ondrel", true},
+        // Half a surrogate pair, at the end or inside.
+        FolderCase{L"C:\\x\\ondrel\\\xD83D", false},
+        FolderCase{L"C:\\\xDE00\\ondrel", false}));
 
 // A share's server and share names are components like any other: empty,
 // only dots or holding a forbidden character, they make a device path or no
 // path at all.
 INSTANTIATE_TEST_SUITE_P(
     ShareRoots, IsInstallationFolderTest,
-    ::testing::Values(FolderCase{"\\\\server\\\\ondrel", kWestern, false},
-                      FolderCase{"\\\\\\share\\ondrel", kWestern, false},
-                      FolderCase{"\\\\.\\share\\ondrel", kWestern, false},
-                      FolderCase{"\\\\..\\share\\ondrel", kWestern, false},
-                      FolderCase{"\\\\server\\.\\ondrel", kWestern, false},
-                      FolderCase{"\\\\server\\..\\ondrel", kWestern, false}));
+    ::testing::Values(FolderCase{L"\\\\server\\\\ondrel", false},
+                      FolderCase{L"\\\\\\share\\ondrel", false},
+                      FolderCase{L"\\\\.\\share\\ondrel", false},
+                      FolderCase{L"\\\\..\\share\\ondrel", false},
+                      FolderCase{L"\\\\server\\.\\ondrel", false},
+                      FolderCase{L"\\\\server\\..\\ondrel", false}));
 
 // Each forbidden character, in a folder below a drive and in a share's server
 // and share names; the same paths without it are deletable.
 std::vector<FolderCase> ForbiddenCharacterCases() {
-  std::vector<FolderCase> cases = {{"C:\\ab\\ondrel", kWestern, true},
-                                   {"\\\\srv\\share\\ondrel", kWestern, true}};
-  for (const char c : std::string("*?:/\"<>|\x01\t\x1F")) {
-    cases.push_back({std::string("C:\\a") + c + "b\\ondrel", kWestern, false});
-    cases.push_back({std::string("\\\\s") + c + "rv\\share\\ondrel", kWestern, false});
-    cases.push_back({std::string("\\\\srv\\sh") + c + "are\\ondrel", kWestern, false});
+  std::vector<FolderCase> cases = {{L"C:\\ab\\ondrel", true},
+                                   {L"\\\\srv\\share\\ondrel", true}};
+  for (const wchar_t c : std::wstring(L"*?:/\"<>|\x01\t\x1F")) {
+    cases.push_back({std::wstring(L"C:\\a") + c + L"b\\ondrel", false});
+    cases.push_back({std::wstring(L"\\\\s") + c + L"rv\\share\\ondrel", false});
+    cases.push_back({std::wstring(L"\\\\srv\\sh") + c + L"are\\ondrel", false});
   }
   return cases;
 }

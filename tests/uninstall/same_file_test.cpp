@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -16,39 +16,39 @@ namespace ondrel::test {
 using namespace ondrel::uninstall;
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 TEST(NamesSameFile, OtherSpellingsOfOneFileMatchAndOtherFilesDoNot) {
   const TempFolder temp;
-  const std::string folder = temp.path().string() + "\\Program Files\\ondrel";
-  const std::string other = temp.path().string() + "\\Program Files\\dist";
-  ASSERT_TRUE(CreateDirectoryA((temp.path().string() + "\\Program Files").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
-  const std::string installed = folder + "\\uninstall.exe";
-  std::ofstream(installed) << "installed";
-  std::ofstream(other + "\\uninstall.exe") << "a copy";
-  char shortForm[MAX_PATH] = {};
-  ASSERT_GT(GetShortPathNameA(installed.c_str(), shortForm, MAX_PATH), 0u);
+  // "Программы Łukasz" and, in capitals, "ПРОГРАММЫ ŁUKASZ".
+  const std::wstring programs = temp.path().wstring() +
+                                L"\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b \u0141ukasz";
+  const std::wstring programsInCapitals = temp.path().wstring() +
+                                          L"\\\u041f\u0420\u041e\u0413\u0420\u0410\u041c\u041c\u042b \u0141UKASZ";
+  const std::wstring folder = programs + L"\\ondrel";
+  const std::wstring other = programs + L"\\dist";
+  ASSERT_TRUE(CreateDirectoryW(programs.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+  const std::wstring installed = folder + L"\\uninstall.exe";
+  std::ofstream(std::filesystem::path(installed)) << "installed";
+  std::ofstream(std::filesystem::path(other + L"\\uninstall.exe")) << "a copy";
+  wchar_t shortForm[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(installed.c_str(), shortForm, MAX_PATH), 0u);
 
   const struct {
-    std::string path;
+    std::wstring path;
     bool same;
   } cases[] = {
       {installed, true},
-      {Upper(installed), true},
+      {programsInCapitals + L"\\ONDREL\\UNINSTALL.EXE", true},
       {shortForm, true},
-      {folder + "\\.\\..\\ondrel\\uninstall.exe", true},
-      {other + "\\uninstall.exe", false},
-      {folder + "\\uninstall.ex", false},
-      {folder + "\\missing.exe", false},
+      {folder + L"\\.\\..\\ondrel\\uninstall.exe", true},
+      {other + L"\\uninstall.exe", false},
+      {folder + L"\\uninstall.ex", false},
+      {folder + L"\\missing.exe", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(NamesSameFile(c.path, installed), c.same) << c.path;
-    EXPECT_EQ(NamesSameFile(installed, c.path), c.same) << c.path;
+    EXPECT_EQ(NamesSameFile(c.path, installed), c.same) << c.path.size();
+    EXPECT_EQ(NamesSameFile(installed, c.path), c.same) << c.path.size();
   }
 }
 

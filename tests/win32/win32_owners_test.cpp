@@ -25,7 +25,7 @@ LOGFONTW Describe(HFONT font) {
 struct FontCase {
   const char* program;
   Font made;
-  HFONT asBefore;  // the call each program made itself
+  HFONT asBefore;  // the call each program made itself (the installer's in ANSI)
 };
 
 TEST(FontRecipe, MakesTheFontsEachProgramMadeBefore) {
@@ -33,10 +33,10 @@ TEST(FontRecipe, MakesTheFontsEachProgramMadeBefore) {
       {"organiser", MakeOrganiserFont(),
        CreateFontW(13, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"MS Sans Serif")},
-      {"installer buttons", MakeFont(13, "MS Sans Serif"),
+      {"installer buttons", MakeFont(13, L"MS Sans Serif"),
        CreateFontA(13, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "MS Sans Serif")},
-      {"installer licence", MakeFont(15, "Courier"),
+      {"installer licence", MakeFont(15, L"Courier"),
        CreateFontA(15, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Courier")},
   };
