@@ -2,7 +2,9 @@
 # End-to-end scenarios of the installer and the uninstaller. Each scenario
 # runs in a fresh Wine prefix of its own (a copy of one template prefix
 # booted once per test run), with its own HOME (Wine's desktop folder links to
-# it), and removes its prefix when done.
+# it), and removes its prefix when done. The prefix's user has a name with
+# letters outside the ANSI code page, and the distribution folders scenarios
+# copy are named so too: every path setup meets holds such letters.
 #
 #   e2e.sh make-template WORK
 #   e2e.sh SCENARIO WORK DIST PROBE
@@ -24,6 +26,11 @@ export WINEDEBUG=-all
 # in every run (the ANSI code page is then 1252).
 export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+# Wine names the user's profile after USER, when it makes the prefix and at
+# every start: "Łukasz" and "user" in Chinese, none of it in code page 1252.
+export USER='Łukasz用户'
+# A download folder as such a user names it.
+downloads_name='Downloads Łukasz Загрузки 下载'
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ondrel'
 current_version_key='HKLM\Software\Microsoft\Windows\CurrentVersion'
@@ -95,6 +102,8 @@ make_template() {
   wineserver -k </dev/null >/dev/null 2>&1
   [ -f "$WINEPREFIX/system.reg" ]
   check $? "booted a $ondrel_wine_bits-bit template prefix"
+  [ -d "$WINEPREFIX/drive_c/users/$USER" ]
+  check $? "its user's profile is C:\\users\\$USER"
   echo "$programs" | grep -q 'REG_SZ    C:\\Program Files$'
   check $? "its ProgramFilesDir is C:\\Program Files"
 }
@@ -131,6 +140,14 @@ reg_value() { # reg_value KEY NAME
     sed -n "s/^    $2    REG_[A-Z_]*    //p"
 }
 reg_key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
+
+# The uninstall entry's values as Windows gives them to a program, one line
+# each ("NAME TYPE VALUE"), or "no uninstall entry"; and one value of such a
+# list.
+entry_values() { wine "$probe" entry </dev/null | tr -d '\r'; }
+entry_value() { # entry_value VALUES NAME
+  sed -n "s/^$2 //p" <<<"$1"
+}
 
 require_dist() {
   local name
@@ -188,7 +205,7 @@ run_installer_with_message() { # run_installer_with_message TEXT...
 system_state() {
   (cd "$drive_c" && { find . ! -path './windows/*' -type d; find . ! -path './windows/*' -type f -exec md5sum {} +; } | sort)
   (cd "$HOME" && { find . -type d; find . -type f -exec md5sum {} +; } | sort)
-  wine reg query "$uninstall_key" </dev/null 2>/dev/null | tr -d '\r' | sort
+  entry_values | sort
 }
 expect_unchanged() { # expect_unchanged STATE-BEFORE MESSAGE
   local changes
@@ -198,12 +215,14 @@ expect_unchanged() { # expect_unchanged STATE-BEFORE MESSAGE
   check $? "$2"
 }
 
-# A copy of the distribution folder in the scenario's folder, for scenarios
-# that take files away or run the uninstaller from there.
-copy_dist() { # copy_dist FOLDER
-  mkdir -p "$1"
+# A copy of the distribution folder in the scenario's folder, named as a
+# download folder of this user, for scenarios that take files away or run
+# the installer or the uninstaller from there. Sets installer_dir.
+copy_dist() {
+  installer_dir="$case_dir/$downloads_name"
+  mkdir -p "$installer_dir"
   cp "$dist/installer.exe" "$dist/uninstall.exe" "$dist/license.txt" "$dist/ondrel.exe" \
-    "$dist/ondrel.lng" "$1/"
+    "$dist/ondrel.lng" "$installer_dir/"
 }
 
 close_organiser() {
@@ -223,34 +242,69 @@ check_installed_files() {
   done
 }
 
-check_uninstall_entry() {
-  expect_equal "$(reg_value "$uninstall_key" DisplayName)" "Ondrel" "DisplayName"
-  expect_equal "$(reg_value "$uninstall_key" UninstallString)" \
-    '"C:\Program Files\ondrel\uninstall.exe"' "UninstallString is quoted"
-  expect_equal "$(reg_value "$uninstall_key" Path)" 'C:\Program Files\ondrel\' "Path"
+# The size Windows shows for the installation: the shipped files' bytes in
+# KiB, a part of one counted whole.
+installed_kib() {
+  local bytes
+  bytes=$(cat "$dist/license.txt" "$dist/ondrel.lng" "$dist/uninstall.exe" "$dist/ondrel.exe" | wc -c)
+  echo $(((bytes + 1023) / 1024))
 }
 
-check_shortcut() { # check_shortcut FILE ICON-INDEX WHERE
+# A text the build puts into product_version.h.
+product_text() { # product_text MACRO
+  sed -n "s/^#define $1 \"\(.*\)\"\$/\1/p" "$dist/../generated/product_version.h"
+}
+
+# Every value of the uninstall entry of an installation into FOLDER (with its
+# trailing backslash), read as Windows gives it to a program.
+check_uninstall_entry() { # check_uninstall_entry [FOLDER]
+  local folder=${1:-'C:\Program Files\ondrel\'} values command
+  values=$(entry_values)
+  command="${folder}uninstall.exe"
+  [[ $folder == *' '* ]] && command="\"$command\""
+  expect_equal "$(entry_value "$values" DisplayName)" "REG_SZ Ondrel" "DisplayName"
+  expect_equal "$(entry_value "$values" UninstallString)" "REG_SZ $command" \
+    "UninstallString (quoted where it holds a blank)"
+  expect_equal "$(entry_value "$values" Path)" "REG_SZ $folder" "Path"
+  expect_equal "$(entry_value "$values" DisplayIcon)" "REG_SZ ${folder}ondrel.exe,0" "DisplayIcon"
+  expect_equal "$(entry_value "$values" DisplayVersion)" "REG_SZ $(product_text ONDREL_VERSION_TEXT)" \
+    "DisplayVersion"
+  expect_equal "$(entry_value "$values" Publisher)" "REG_SZ $(product_text ONDREL_PUBLISHER)" "Publisher"
+  expect_equal "$(entry_value "$values" InstallLocation)" "REG_SZ $folder" "InstallLocation"
+  expect_equal "$(entry_value "$values" EstimatedSize)" "REG_DWORD $(installed_kib)" "EstimatedSize in KiB"
+  expect_equal "$(entry_value "$values" NoModify)" "REG_DWORD 1" "NoModify"
+  expect_equal "$(entry_value "$values" NoRepair)" "REG_DWORD 1" "NoRepair"
+  expect_equal "$(wc -l <<<"$values")" 10 "the entry holds these ten values"
+}
+
+# A shortcut to the organiser installed into FOLDER, as the shell reads it
+# and, for the default folder, as lnkinfo reads the file.
+check_shortcut() { # check_shortcut FILE ICON-INDEX WHERE [FOLDER]
+  local folder=${4:-'C:\Program Files\ondrel\'} read
   expect_exists "$1" "$3 shortcut Ondrel.lnk exists"
   [ -e "$1" ] || return
-  expect_equal "$(lnk_field "$1" 'Local path')" 'C:\Program Files\ondrel\ondrel.exe' "$3 shortcut target"
-  expect_equal "$(lnk_field "$1" 'Working directory')" 'C:\Program Files\ondrel\' "$3 shortcut working folder"
-  expect_equal "$(lnk_field "$1" 'Description')" 'Ondrel' "$3 shortcut description"
-  expect_equal "$(lnk_field "$1" 'Icon location')" 'C:\Program Files\ondrel\ondrel.exe' "$3 shortcut icon file"
-  expect_equal "$(lnk_field "$1" 'Icon index')" "$2" "$3 shortcut icon index"
+  read=$(wine "$probe" shortcut "$(windows_path "$1")" </dev/null | tr -d '\r')
+  expect_equal "$(sed -n 's/^target //p' <<<"$read")" "${folder}ondrel.exe" "$3 shortcut target"
+  expect_equal "$(sed -n 's/^working folder //p' <<<"$read")" "$folder" "$3 shortcut working folder"
+  expect_equal "$(sed -n 's/^description //p' <<<"$read")" 'Ondrel' "$3 shortcut description"
+  expect_equal "$(sed -n 's/^icon //p' <<<"$read")" "${folder}ondrel.exe,$2" "$3 shortcut icon"
+  [ $# -ge 4 ] && return
+  expect_equal "$(lnk_field "$1" 'Local path')" 'C:\Program Files\ondrel\ondrel.exe' "$3 shortcut target in the file"
+  expect_equal "$(lnk_field "$1" 'Working directory')" 'C:\Program Files\ondrel\' "$3 shortcut working folder in the file"
+  expect_equal "$(lnk_field "$1" 'Icon location')" 'C:\Program Files\ondrel\ondrel.exe' "$3 shortcut icon file in the file"
+  expect_equal "$(lnk_field "$1" 'Icon index')" "$2" "$3 shortcut icon index in the file"
 }
 
-check_full_installation() {
+check_full_installation() { # check_full_installation [FOLDER]
   check_installed_files
-  check_uninstall_entry
-  check_shortcut "$programs_lnk" 0 "Programs menu"
-  check_shortcut "$desktop_lnk" 9 "desktop"
+  check_uninstall_entry "$@"
+  check_shortcut "$programs_lnk" 0 "Programs menu" "$@"
+  check_shortcut "$desktop_lnk" 9 "desktop" "$@"
 }
 
 check_nothing_installed() {
   expect_missing "$install_dir" "no installation folder"
-  reg_key_exists "$uninstall_key"
-  [ $? -ne 0 ]; check $? "no uninstall key"
+  expect_equal "$(entry_values)" "no uninstall entry" "no uninstall key, none of its values"
   expect_missing "$programs_lnk" "no Programs menu shortcut"
   expect_missing "$desktop_lnk" "no desktop shortcut"
 }
@@ -269,7 +323,8 @@ place_installation() { # place_installation PATH-VALUE
 run_registered_uninstaller() { # run_registered_uninstaller CWD [MUST-GO...]
   local cwd=$1; shift
   local command_line
-  command_line=$(reg_value "$uninstall_key" UninstallString)
+  command_line=$(entry_value "$(entry_values)" UninstallString)
+  command_line=${command_line#REG_SZ }
   (cd "$case_dir" && wine "$probe" run-uninstaller "$command_line" "$cwd" "$@" </dev/null)
   check $? "ran the registered uninstall string $command_line from $cwd"
 }
@@ -332,13 +387,13 @@ scenario_other_directory() {
   run_installer "$drive_c/windows/system32" cancel "$dist/license.txt"
 }
 
-# Without its licence the installer says so and offers no Agree; Cancel
-# ends it with exit code 1 and nothing installed.
+# Without its licence the installer says so, naming the licence in its
+# download folder with every letter, and offers no Agree; Cancel ends it with
+# exit code 1 and nothing installed.
 scenario_missing_licence() {
   require_dist
   new_prefix missing-licence
-  installer_dir=$case_dir/dist
-  copy_dist "$installer_dir"
+  copy_dist
   rm "$installer_dir/license.txt"
   start_installer "$drive_c/windows/system32"
   wine "$probe" click cancel --unreadable "$(windows_path "$installer_dir")\license.txt" \
@@ -349,19 +404,18 @@ scenario_missing_licence() {
   check_nothing_installed
 }
 
-# A distribution folder that lacks a shipped file: the installer names it and
-# changes nothing at all.
+# A distribution folder that lacks a shipped file: the installer names it,
+# and the folder with every letter, and changes nothing at all.
 scenario_missing_files() {
   require_dist
   new_prefix missing-files
-  installer_dir=$case_dir/dist
   local name before
   for name in ondrel.exe ondrel.lng; do
-    copy_dist "$installer_dir"
+    copy_dist
     rm "$installer_dir/$name"
     before=$(system_state)
     run_installer_with_message "Ondrel was not installed: nothing was changed" \
-      "could not be read beside the installer" "$name: "
+      "could not be read beside the installer in$(windows_path "$installer_dir")\\:" "$name: "
     check_nothing_installed
     expect_unchanged "$before" "without $name nothing was changed"
   done
@@ -425,25 +479,25 @@ scenario_long_installation_folders() {
 }
 
 # A program-files folder whose name holds a no-break space, a blank, "&", "^",
-# "!" and non-ASCII letters, given as a REG_EXPAND_SZ value: installed, then
-# removed through the real command interpreter; and the self-deletion command
-# run with the long names, as on a volume without short names.
+# "!", accented letters of code page 1252 and letters of none ("Ł", Cyrillic,
+# Chinese), given as a REG_EXPAND_SZ value: installed whole (every value of
+# the entry and both shortcuts with all their letters), then removed through
+# the real command interpreter, which gets its command in UTF-16; and the
+# self-deletion command run with the long names, as on a volume without
+# short names.
 scenario_special_characters() {
   require_dist
   new_prefix special-characters
-  # "My", a no-break space, "Apps & Co^!", then "Ete" with E acute and e acute (UTF-8).
+  # "My", a no-break space, "Apps & Co^!", "Été", then the download folder's words.
   local name
-  name="My$(printf '\xc2\xa0')Apps & Co^!$(printf '\xc3\x89')t$(printf '\xc3\xa9')"
+  name="My$(printf '\xc2\xa0')Apps & Co^!Été ${downloads_name#Downloads }"
   mkdir -p "$drive_c/$name"
   reg_set "$current_version_key" /v ProgramFilesDir /t REG_EXPAND_SZ /d "%SystemDrive%\\$name"
   install_dir="$drive_c/$name/ondrel"
   local folder="C:\\$name\\ondrel\\"
   run_installer "$dist" agree "$dist/license.txt"
   close_organiser
-  check_installed_files
-  expect_equal "$(reg_value "$uninstall_key" Path)" "$folder" "Path names the expanded folder"
-  expect_equal "$(lnk_field "$programs_lnk" 'Local path')" "${folder}ondrel.exe" "Programs menu shortcut target"
-  expect_equal "$(lnk_field "$desktop_lnk" 'Local path')" "${folder}ondrel.exe" "desktop shortcut target"
+  check_full_installation "$folder"
   printf '<Database></Database>' >"$install_dir/ondrel.db"
   run_registered_uninstaller 'C:\windows' "${folder}uninstall.exe" "${folder%\\}"
   expect_missing "$install_dir" "the installation folder and its uninstaller are gone"
@@ -483,8 +537,7 @@ scenario_install_failures() {
 
 # The installation folder alone, as it was before a run that was taken back.
 check_nothing_installed_but_the_folder() {
-  reg_key_exists "$uninstall_key"
-  [ $? -ne 0 ]; check $? "no uninstall key"
+  expect_equal "$(entry_values)" "no uninstall entry" "no uninstall key, none of its values"
   expect_missing "$programs_lnk" "no Programs menu shortcut"
   expect_missing "$desktop_lnk" "no desktop shortcut"
 }
@@ -511,8 +564,14 @@ scenario_install_undone() {
   printf 'changed' >>"$install_dir/ondrel.exe"
   printf '<Database></Database>' >"$install_dir/ondrel.db"
   printf 'an earlier shortcut' >"$programs_lnk"
+  # An entry unlike the one the installer writes: values changed, missing
+  # (they must be missing again after the undo) and one of another program.
   reg_set "$uninstall_key" /v UninstallString /d 'C:\earlier\uninstall.exe'
   reg_unset "$uninstall_key" /v DisplayName
+  reg_unset "$uninstall_key" /v DisplayIcon
+  reg_unset "$uninstall_key" /v InstallLocation
+  reg_set "$uninstall_key" /v EstimatedSize /t REG_DWORD /d 7
+  reg_set "$uninstall_key" /v Comments /d 'not ours'
   before=$(system_state)
   wine "$probe" hold-during-installer "$(windows_path "$desktop_lnk")" "$(windows_path "$case_dir/held")" \
     </dev/null &
@@ -608,18 +667,19 @@ scenario_uninstall_while_organiser_runs() {
   check_nothing_installed
 }
 
-# The uninstaller of a distribution folder removes the installation but
-# keeps its own file: the next installation needs it.
+# Installed from a download folder named in letters outside the code page,
+# whole; the uninstaller of that folder removes the installation but keeps
+# its own file: the next installation needs it.
 scenario_uninstall_from_distribution() {
   require_dist
   new_prefix uninstall-from-distribution
-  installer_dir=$case_dir/dist
-  copy_dist "$installer_dir"
+  copy_dist
   run_installer "$dist" agree "$installer_dir/license.txt"
   close_organiser
+  check_full_installation
   local own
   own="$(windows_path "$installer_dir")\uninstall.exe"
-  (cd "$case_dir" && wine "$probe" run-uninstaller "$own" 'C:\windows' "--keeps=$own" \
+  (cd "$case_dir" && wine "$probe" run-uninstaller "\"$own\"" 'C:\windows' "--keeps=$own" \
     'C:\Program Files\ondrel' </dev/null)
   check $? "the distribution folder's uninstaller removed the installation and kept its own file"
   check_nothing_installed
@@ -687,12 +747,13 @@ scenario_uninstall_foreign_path() {
   done
 }
 
-# A link inside the installation folder: the uninstaller never deletes what it
-# points to. Wine 8 cannot make NTFS junctions, so a host symbolic link stands
-# in where the probe's junction is refused (Wine shows such a link to a folder
-# as a reparse point). Wine follows host links, so the uninstaller leaves them
-# where they are: it says so, keeps its entry and its own file, and a second
-# run after the links are gone removes the rest.
+# A link inside the installation folder, or in its place: the uninstaller
+# never deletes what it points to. Wine 8 cannot make NTFS junctions, so a
+# host symbolic link stands in where the probe's junction is refused (Wine
+# shows such a link to a folder as a reparse point). Wine follows host links,
+# so the uninstaller leaves them where they are: it says so, keeps its entry
+# and its own file, and a second run after the links are gone removes the
+# rest.
 scenario_uninstall_junction() {
   [ -f "$dist/uninstall.exe" ] || { echo "skipped: no uninstall.exe"; exit 77; }
   new_prefix uninstall-junction
@@ -729,6 +790,17 @@ scenario_uninstall_junction() {
   reg_key_exists "$uninstall_key"
   [ $? -ne 0 ]; check $? "run again, the uninstaller removed the rest and the key"
   expect_exists "$drive_c/keep/deep/file.txt" "the targets are still whole"
+
+  # The installation folder itself a link (as after the user moved it and
+  # linked it back): it is not entered, and nothing behind it is deleted.
+  mkdir -p "$drive_c/moved"
+  echo keep >"$drive_c/moved/ondrel.db"
+  ln -s "$drive_c/moved" "$install_dir"
+  place_installation 'C:\Program Files\ondrel\'
+  run_registered_uninstaller 'C:\windows' --exit=1 "--says=Ondrel was not removed completely" \
+    '--keeps=C:\moved\ondrel.db' '--keeps=C:\moved\license.txt' '--keeps=C:\moved\uninstall.exe'
+  reg_key_exists "$uninstall_key"
+  check $? "the uninstall key is kept while the linked folder stays"
 }
 
 # The self-deletion command waits while the file is in use and deletes file

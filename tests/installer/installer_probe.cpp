@@ -540,7 +540,11 @@ int PrintEntry() {
 }
 
 // Prints a shortcut as the shell reads it: "target", "working folder",
-// "description" and "icon" (file, then its index), one line each.
+// "description" and "icon" (file, then its index), one line each. The target
+// is the path of the shortcut's item list, which the shell resolves; Wine
+// keeps the path of the file's link information, which GetPath answers, in
+// the ANSI code page only (Windows also keeps it in UTF-16), so that one is
+// printed too, as "link information path", for the record.
 int PrintShortcut(const wchar_t* file) {
   if (FAILED(CoInitialize(nullptr))) return 1;
   IShellLinkW* link = nullptr;
@@ -551,8 +555,13 @@ int PrintShortcut(const wchar_t* file) {
       SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
       SUCCEEDED(persist->Load(file, STGM_READ))) {
     wchar_t text[MAX_PATH] = {};
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(link->GetIDList(&items)) && items && SHGetPathFromIDListW(items, text)) {
+      Print(std::wstring(L"target ") + text);
+    }
+    CoTaskMemFree(items);
     link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-    Print(std::wstring(L"target ") + text);
+    Print(std::wstring(L"link information path ") + text);
     link->GetWorkingDirectory(text, MAX_PATH);
     Print(std::wstring(L"working folder ") + text);
     link->GetDescription(text, MAX_PATH);

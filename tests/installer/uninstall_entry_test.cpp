@@ -60,10 +60,15 @@ std::optional<DWORD> NumberOf(const std::vector<EntryValue>& values, const wchar
   return std::nullopt;
 }
 
+// The text of a REG_SZ value stored with its terminator, as readers expect it.
 std::optional<std::wstring> TextOf(const std::vector<EntryValue>& values, const wchar_t* name) {
   for (const EntryValue& entry : values) {
     if (std::wcscmp(entry.name, name) == 0 && entry.value.type == REG_SZ) {
-      return std::wstring(reinterpret_cast<const wchar_t*>(entry.value.data.data()));
+      std::wstring stored(entry.value.data.size() / sizeof(wchar_t), L'\0');
+      std::memcpy(stored.data(), entry.value.data.data(), stored.size() * sizeof(wchar_t));
+      if (stored.empty() || stored.back() != L'\0') return std::nullopt;
+      stored.pop_back();
+      return stored;
     }
   }
   return std::nullopt;
