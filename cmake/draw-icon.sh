@@ -27,66 +27,58 @@ mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cover_dark='#1d5f7a' cover='#2b86a8' line='#9fb3bf' ring='#d9dde0' ring_edge='#5a6770'
-
-# The drawing on a 16-pixel grid (sizes up to 24 pixels): one command-line
-# list of ImageMagick draw primitives, each scaled by k.
-small() {
-  local k=$1
-  local d=(-draw "scale $k,$k fill $cover_dark roundrectangle 3,0 15,15 2,2"
-    -draw "scale $k,$k fill $cover rectangle 4,1 14,14"
-    -draw "scale $k,$k fill #ffffff rectangle 6,2 13,12"
-    -draw "scale $k,$k fill $line rectangle 7,4 12,4.9"
-    -draw "scale $k,$k fill $line rectangle 7,7 11,7.9")
-  local y
-  for y in 2 6 10; do
-    d+=(-draw "scale $k,$k fill $ring_edge rectangle 1,$y 5,$((y + 1))")
-  done
-  case $variant in
-    organiser) d+=(-draw "scale $k,$k fill #e8b31c stroke #8a6200 stroke-width 0.8 circle 11.5,11.5 11.5,8.6") ;;
-    installer) d+=(-draw "scale $k,$k fill #2e9e3e stroke #1b6326 stroke-width 0.8 circle 11.5,11.5 11.5,8"
-      -draw "scale $k,$k fill #ffffff polygon 9.3,10.6 13.7,10.6 11.5,13.6"
-      -draw "scale $k,$k fill #ffffff rectangle 10.7,8.8 12.3,10.8") ;;
-    uninstall) d+=(-draw "scale $k,$k fill #c83a2e stroke #80211a stroke-width 0.8 circle 11.5,11.5 11.5,8"
-      -draw "scale $k,$k stroke #ffffff stroke-width 1.4 line 10,10 13,13"
-      -draw "scale $k,$k stroke #ffffff stroke-width 1.4 line 13,10 10,13") ;;
-  esac
-  printf '%s\0' "${d[@]}"
-}
-
-# The drawing on a 48-pixel grid (32 pixels and more).
-large() {
-  local k=$1
-  local d=(-draw "scale $k,$k fill $cover_dark roundrectangle 9,3 43,45 4,4"
-    -draw "scale $k,$k fill $cover roundrectangle 10,4 42,43 3,3"
-    -draw "scale $k,$k fill #ffffff rectangle 15,8 39,39"
-    -draw "scale $k,$k fill $line rectangle 18,14 36,15.5"
-    -draw "scale $k,$k fill $line rectangle 18,20 36,21.5"
-    -draw "scale $k,$k fill $line rectangle 18,26 30,27.5")
-  local y
-  for y in 8 17 26 35; do
-    d+=(-draw "scale $k,$k fill $ring stroke $ring_edge stroke-width 1.2 roundrectangle 5,$y 13,$((y + 3)) 1.5,1.5")
-  done
-  case $variant in
-    organiser) d+=(-draw "scale $k,$k fill #e8b31c stroke #8a6200 stroke-width 1 circle 33,35 33,29"
-      -draw "scale $k,$k fill #8a6200 circle 33,35 33,33") ;;
-    installer) d+=(-draw "scale $k,$k fill #2e9e3e stroke #1b6326 stroke-width 1.2 circle 34,34 34,24"
-      -draw "scale $k,$k fill #ffffff polygon 28,33 40,33 34,41"
-      -draw "scale $k,$k fill #ffffff rectangle 31.8,26.5 36.2,33.5") ;;
-    uninstall) d+=(-draw "scale $k,$k fill #c83a2e stroke #80211a stroke-width 1.2 circle 34,34 34,24"
-      -draw "scale $k,$k stroke #ffffff stroke-width 3 line 30,30 38,38"
-      -draw "scale $k,$k stroke #ffffff stroke-width 3 line 38,30 30,38") ;;
-  esac
-  printf '%s\0' "${d[@]}"
+# The drawing, one ImageMagick draw primitive a line: "GRID WHO PRIMITIVE".
+# GRID 16 is the simpler drawing for sizes up to 24 pixels, GRID 48 the full
+# one; WHO is "all" or the one variant the line belongs to. Each primitive is
+# scaled from its grid to the size drawn.
+drawing() {
+  cat <<'DRAWING'
+16 all fill #1d5f7a roundrectangle 3,0 15,15 2,2
+16 all fill #2b86a8 rectangle 4,1 14,14
+16 all fill #ffffff rectangle 6,2 13,12
+16 all fill #9fb3bf rectangle 7,4 12,4.9
+16 all fill #9fb3bf rectangle 7,7 11,7.9
+16 all fill #5a6770 rectangle 1,2 5,3
+16 all fill #5a6770 rectangle 1,6 5,7
+16 all fill #5a6770 rectangle 1,10 5,11
+16 organiser fill #e8b31c stroke #8a6200 stroke-width 0.8 circle 11.5,11.5 11.5,8.6
+16 installer fill #2e9e3e stroke #1b6326 stroke-width 0.8 circle 11.5,11.5 11.5,8
+16 installer fill #ffffff polygon 9.3,10.6 13.7,10.6 11.5,13.6
+16 installer fill #ffffff rectangle 10.7,8.8 12.3,10.8
+16 uninstall fill #c83a2e stroke #80211a stroke-width 0.8 circle 11.5,11.5 11.5,8
+16 uninstall stroke #ffffff stroke-width 1.4 line 10,10 13,13
+16 uninstall stroke #ffffff stroke-width 1.4 line 13,10 10,13
+48 all fill #1d5f7a roundrectangle 9,3 43,45 4,4
+48 all fill #2b86a8 roundrectangle 10,4 42,43 3,3
+48 all fill #ffffff rectangle 15,8 39,39
+48 all fill #9fb3bf rectangle 18,14 36,15.5
+48 all fill #9fb3bf rectangle 18,20 36,21.5
+48 all fill #9fb3bf rectangle 18,26 30,27.5
+48 all fill #d9dde0 stroke #5a6770 stroke-width 1.2 roundrectangle 5,8 13,11 1.5,1.5
+48 all fill #d9dde0 stroke #5a6770 stroke-width 1.2 roundrectangle 5,17 13,20 1.5,1.5
+48 all fill #d9dde0 stroke #5a6770 stroke-width 1.2 roundrectangle 5,26 13,29 1.5,1.5
+48 all fill #d9dde0 stroke #5a6770 stroke-width 1.2 roundrectangle 5,35 13,38 1.5,1.5
+48 organiser fill #e8b31c stroke #8a6200 stroke-width 1 circle 33,35 33,29
+48 organiser fill #8a6200 circle 33,35 33,33
+48 installer fill #2e9e3e stroke #1b6326 stroke-width 1.2 circle 34,34 34,24
+48 installer fill #ffffff polygon 28,33 40,33 34,41
+48 installer fill #ffffff rectangle 31.8,26.5 36.2,33.5
+48 uninstall fill #c83a2e stroke #80211a stroke-width 1.2 circle 34,34 34,24
+48 uninstall stroke #ffffff stroke-width 3 line 30,30 38,38
+48 uninstall stroke #ffffff stroke-width 3 line 38,30 30,38
+DRAWING
 }
 
 pictures=()
 for size in 16 20 24 32 40 48 64 256; do
-  if [ "$size" -le 24 ]; then
-    mapfile -d '' primitives < <(small "$(echo "scale=6; $size / 16" | bc)")
-  else
-    mapfile -d '' primitives < <(large "$(echo "scale=6; $size / 48" | bc)")
-  fi
+  grid=48
+  [ "$size" -le 24 ] && grid=16
+  scale=$(echo "scale=6; $size / $grid" | bc)
+  primitives=()
+  while read -r line_grid who primitive; do
+    [ "$line_grid" = "$grid" ] && { [ "$who" = all ] || [ "$who" = "$variant" ]; } &&
+      primitives+=(-draw "scale $scale,$scale $primitive")
+  done < <(drawing)
   convert -size "${size}x${size}" xc:none "${primitives[@]}" "PNG32:$work/$size.png"
   pictures+=("$work/$size.png")
 done
