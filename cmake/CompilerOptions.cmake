@@ -24,7 +24,7 @@ if(ONDREL_SCAN_WITHOUT_SSE2)
 endif()
 if(WIN32)
   # Unicode Win32 API in the organiser; the installer and uninstaller call the
-  # ANSI (...A) functions by name, so the macros do not matter to them.
+  # wide (...W) functions by name, so the macros do not matter to them.
   target_compile_definitions(ondrel_build_flags INTERFACE
     WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()

@@ -20,7 +20,6 @@ LicenceText ReadLicenceText(const std::optional<std::wstring>& installerFolder) 
   if (!file || !GetFileSizeEx(file.get(), &size)) {
     return {{}, source + L" could not be read: " + setup::SystemErrorText(GetLastError())};
   }
-  if (size.QuadPart == 0) return {{}, source + L" is empty."};
   if (static_cast<unsigned long long>(size.QuadPart) > kMaxLicenceBytes) {
     return {{}, source + L" is larger than 1 MB."};
   }
@@ -30,7 +29,8 @@ LicenceText ReadLicenceText(const std::optional<std::wstring>& installerFolder) 
     return {{}, source + L" could not be read: " + setup::SystemErrorText(GetLastError())};
   }
   bytes.resize(read);
-  // A file emptied between the size and the read is as empty as one found so.
+  // Nothing to agree to, as when the file is missing (also one emptied
+  // since its size was taken).
   if (bytes.empty()) return {{}, source + L" is empty."};
   return {std::move(bytes), {}};
 }

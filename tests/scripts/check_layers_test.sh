@@ -26,7 +26,7 @@ cases=(
   'organiser/shell/a.cpp|#include "organiser/pages/pages.h"|0'
   'organiser/shell/a.cpp|#include "organiser/platform/platform.h"|0'
   'installer/a.cpp|#include "uninstall/folder_tree.h"|1'
-  'installer/a.cpp|#include "ansi_path.h"|0'
+  'installer/a.cpp|#include "wide_path.h"|0'
   'installer/a.cpp|#include "b.h"|0'
   'installer/a.cpp|#include "nowhere.h"|1'
   'setup/a.cpp|#include "organiser/win32/unique_handle.h"|0'
@@ -42,7 +42,7 @@ for entry in "${cases[@]}"; do
   rm -rf "$tree"
   mkdir -p "$tree/$(dirname "$file")" "$tree/setup" "$tree/installer" "$tree/cmake"
   printf '%s\n' "$include" >"$tree/$file"
-  : >"$tree/setup/ansi_path.h"
+  : >"$tree/setup/wide_path.h"
   : >"$tree/installer/b.h"
   : >"$tree/cmake/product_version.h.in"
   output=$(bash "$check" "$tree" 2>&1)
