@@ -3,12 +3,15 @@
 
 #include "dll_search.h"
 #include "installer_window.h"
+#include "organiser/win32/window_dpi.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace ondrel::installer;
   ondrel::setup::LimitDllSearchToSystemFolder();
   if (!RegisterInstallerClass(instance)) return 1;
-  const InstallerFonts fonts = CreateInstallerFonts();
+  // Made before the window, at the screen's DPI, which is the window's on the
+  // display it opens on.
+  const InstallerFonts fonts = CreateInstallerFonts(ondrel::ScreenDpi());
   const HWND window = CreateInstallerWindow(instance, fonts);
   if (!window) return 1;
   ShowWindow(window, SW_SHOW);

@@ -7,6 +7,7 @@
 
 #include <type_traits>
 
+#include "organiser/win32/dpi_scale.h"
 #include "organiser/win32/gdi_owners.h"
 
 namespace ondrel {
@@ -29,8 +30,21 @@ Font MakeFont(int height, const Char* face) {
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face));
 }
 
-// "MS Sans Serif", 13 pixels high: the organiser's tabs and every page's
-// controls but the list views.
-inline Font MakeOrganiserFont() { return MakeFont(13, L"MS Sans Serif"); }
+// A font designHeight pixels high at 100 %, scaled to dpi. The programs'
+// faces are bitmap fonts on Windows, drawn for 100 % and coarse at any other
+// size (the system picks a smaller one or doubles its pixels); each has a
+// TrueType twin of the same design that ships with every Windows since 2000
+// and is drawn smoothly at any size. The bitmap face is kept at 100 %, where
+// it is what the programs always showed.
+template <typename Char>
+Font MakeScaledFont(int designHeight, const Char* bitmapFace, const Char* trueTypeFace, int dpi) {
+  return MakeFont(ScaleForDpi(designHeight, dpi), dpi == kDesignDpi ? bitmapFace : trueTypeFace);
+}
+
+// "MS Sans Serif", 13 pixels high at 100 %: the organiser's tabs and every
+// page's controls but the list views.
+inline Font MakeOrganiserFont(int dpi = kDesignDpi) {
+  return MakeScaledFont(13, L"MS Sans Serif", L"Microsoft Sans Serif", dpi);
+}
 
 }  // namespace ondrel
