@@ -9,8 +9,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace ondrel::installer;
   ondrel::setup::LimitDllSearchToSystemFolder();
   if (!RegisterInstallerClass(instance)) return 1;
-  // Made before the window, at the screen's DPI, which is the window's on the
-  // display it opens on.
+  // Made before the window, at the screen's DPI: the window opens on the main
+  // display, whose DPI that is, and lays itself out at its own.
   const InstallerFonts fonts = CreateInstallerFonts(ondrel::ScreenDpi());
   const HWND window = CreateInstallerWindow(instance, fonts);
   if (!window) return 1;

@@ -27,18 +27,26 @@ scales="96 120 144 192"
 
 xvfb_pid=
 stop() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k </dev/null >/dev/null 2>&1
+  [ -n "${WINEPREFIX:-}" ] && stop_server
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
 }
 trap stop EXIT
 # A run stopped at ctest's time limit takes its server and display with it.
 trap 'exit 143' TERM INT
 
+# Ends the server of WINEPREFIX and waits until it has gone: a server still
+# ending when the next run of the prefix starts one holds that run up.
+stop_server() {
+  wineserver -k </dev/null >/dev/null 2>&1
+  timeout 30 wineserver -w </dev/null >/dev/null 2>&1
+  return 0
+}
+
 # Ends the servers of the prefixes under WORK, left by a run that was killed.
 stop_servers() {
   local prefix
   for prefix in "$work"/*/; do
-    [ -f "$prefix/system.reg" ] && WINEPREFIX=${prefix%/} wineserver -k </dev/null >/dev/null 2>&1
+    [ -f "$prefix/system.reg" ] && WINEPREFIX=${prefix%/} stop_server
   done
   return 0
 }
@@ -88,8 +96,7 @@ prepare() {
   for value in Managed Decorated; do
     reg_add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N || return 1
   done
-  wineserver -k </dev/null >/dev/null 2>&1
-  wineserver -w </dev/null >/dev/null 2>&1
+  stop_server
   local dpi
   for dpi in $scales; do
     cp -a "$work/template" "$work/$dpi"
@@ -99,8 +106,7 @@ prepare() {
     reg_add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
       /v LogPixels /t REG_DWORD /d "$dpi" || return 1
     # The setting is read when the server starts next.
-    wineserver -k </dev/null >/dev/null 2>&1
-    wineserver -w </dev/null >/dev/null 2>&1
+    stop_server
     echo "prefix at $dpi DPI: $WINEPREFIX"
   done
   rm -rf "$work/template"
@@ -113,6 +119,7 @@ run() {
   [ -f "$WINEPREFIX/system.reg" ] || { echo "no prefix at $dpi DPI in $work (prepare first)" >&2; return 1; }
   export ONDREL_EXPECTED_DPI=$dpi
   own_display
+  stop_server  # one left by a run that was killed
   start_server
   # One process holds Wine's desktop, as in the test command, and it must
   # stand before the program starts: the program's first window would
