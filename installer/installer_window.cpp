@@ -4,6 +4,7 @@
 #include "licence_text.h"
 #include "message_text.h"
 #include "organiser/win32/fonts.h"
+#include "organiser/win32/window_dpi.h"
 #include "running_organiser.h"
 #include "system_paths.h"
 #include "wide_path.h"
@@ -32,7 +33,10 @@ RECT Bounds(int x, int y, int width, int height) { return {x, y, x + width, y + 
 
 // fonts may be null: the controls then keep the system font.
 void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
-  CentreWindow(window, kClientWidth, kClientHeight);
+  // Every size and gap below is a 100 % value, scaled to the window's DPI.
+  const int dpi = WindowDpi(window);
+  const auto px = [dpi](int designValue) { return ScaleForDpi(designValue, dpi); };
+  CentreWindow(window, px(kClientWidth), px(kClientHeight));
   RECT rc{};
   GetClientRect(window, &rc);
 
@@ -52,13 +56,15 @@ void CreateInstallerControls(HWND window, const InstallerFonts* fonts) {
 
   const HWND licenceBox = CreateControl(
       window, licenceDefinition,
-      Bounds(rc.left + 5, rc.top + 5, (rc.right - rc.left) - 10, (rc.bottom - rc.top) - 40));
+      Bounds(rc.left + px(5), rc.top + px(5), (rc.right - rc.left) - px(10),
+             (rc.bottom - rc.top) - px(40)));
   // Without its licence Ondrel is not offered for installation: no Agree.
-  const HWND agree = licenceRead ? CreateControl(window, agreeDefinition,
-                                                 Bounds(rc.left + 418, rc.bottom - 28, 80, 24))
-                                 : nullptr;
-  const HWND cancel =
-      CreateControl(window, cancelDefinition, Bounds(rc.left + 505, rc.bottom - 28, 80, 24));
+  const HWND agree =
+      licenceRead ? CreateControl(window, agreeDefinition,
+                                  Bounds(rc.left + px(418), rc.bottom - px(28), px(80), px(24)))
+                  : nullptr;
+  const HWND cancel = CreateControl(window, cancelDefinition,
+                                    Bounds(rc.left + px(505), rc.bottom - px(28), px(80), px(24)));
   if (agree) ShowWindow(agree, SW_SHOW);
   ShowWindow(cancel, SW_SHOW);
   ShowWindow(licenceBox, SW_SHOW);
@@ -105,8 +111,9 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 
 }  // namespace
 
-InstallerFonts CreateInstallerFonts() {
-  return {MakeFont(13, L"MS Sans Serif"), MakeFont(15, L"Courier")};
+InstallerFonts CreateInstallerFonts(int dpi) {
+  return {MakeScaledFont(13, L"MS Sans Serif", L"Microsoft Sans Serif", dpi),
+          MakeScaledFont(15, L"Courier", L"Courier New", dpi)};
 }
 
 bool RegisterInstallerClass(HINSTANCE instance) {

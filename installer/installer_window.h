@@ -14,19 +14,21 @@ inline constexpr int kAgreeButtonId = 100;
 inline constexpr int kCancelButtonId = 101;
 inline constexpr int kLicenceBoxId = 102;
 
+// At 100 %; scaled to the window's DPI.
 inline constexpr int kClientWidth = 600;
 inline constexpr int kClientHeight = 400;
 
 // The installer's two fonts: "MS Sans Serif" 13 for the buttons, "Courier"
-// 15 for the licence. They must outlive the controls that use them.
+// 15 for the licence (at 100 %; scaled, in their TrueType twins, at other
+// DPIs). They must outlive the controls that use them.
 struct InstallerFonts {
   Font buttons;
   Font licence;
 };
 
-// Creates both fonts; a font that cannot be made stays empty and the
+// Creates both fonts at dpi; a font that cannot be made stays empty and the
 // controls keep the system font.
-InstallerFonts CreateInstallerFonts();
+InstallerFonts CreateInstallerFonts(int dpi);
 
 // Registers the window class; false when that fails.
 bool RegisterInstallerClass(HINSTANCE instance);

@@ -3,12 +3,15 @@
 
 #include "dll_search.h"
 #include "installer_window.h"
+#include "organiser/win32/window_dpi.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ondrel::installer;
   ondrel::setup::LimitDllSearchToSystemFolder();
   if (!RegisterInstallerClass(instance)) return 1;
-  const InstallerFonts fonts = CreateInstallerFonts();
+  // Made before the window, at the screen's DPI: the window opens on the main
+  // display, whose DPI that is, and lays itself out at its own.
+  const InstallerFonts fonts = CreateInstallerFonts(ondrel::ScreenDpi());
   const HWND window = CreateInstallerWindow(instance, fonts);
   if (!window) return 1;
   ShowWindow(window, SW_SHOW);

@@ -3,6 +3,8 @@
 # with its output going nowhere (a server that inherits a harness's pipe
 # makes every test wait for it).
 #
+# The virtual display is 1024 x 768, or ONDREL_SCREEN ("WIDTHxHEIGHT").
+#
 # Sets WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY, and
 # ondrel_win_build / ondrel_win_toolchain: the Windows build whose programs
 # run on this machine (see wine-arch.sh).
@@ -26,7 +28,7 @@ ondrel_wine_start() {
     for n in $(seq 91 140); do
       if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
     done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${ONDREL_SCREEN:-1024x768}x24" -nolisten tcp </dev/null >/dev/null 2>&1 &
     ondrel_xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 1 50); do

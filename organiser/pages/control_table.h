@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "organiser/win32/dpi_scale.h"
+
 namespace ondrel {
 
 // Where a control's text comes from.
@@ -32,13 +34,18 @@ struct ControlSpec {
 };
 
 // One coordinate of a layout formula: base + perWidth * W + perHeight * H,
-// with W and H the client size of the main window.
+// with W and H the client size of the main window in pixels. base is a
+// design value at 100 % and is scaled to the page's DPI; W and H are already
+// pixels at that DPI, so an edge that follows the window stays as far from
+// it as the scaled base says.
 struct Coord {
   int base = 0;
   int perWidth = 0;
   int perHeight = 0;
 
-  int At(int width, int height) const { return base + perWidth * width + perHeight * height; }
+  int At(int width, int height, int dpi) const {
+    return ScaleForDpi(base, dpi) + perWidth * width + perHeight * height;
+  }
 };
 
 inline Coord Fixed(int value) { return {value, 0, 0}; }

@@ -37,8 +37,14 @@ class Page {
   // True while the page holds something the file does not: typed text, or
   // a record whose save failed.
   virtual bool HasUnsavedChanges() const = 0;
-  // Places the controls over the main window's client area.
+  // Places the controls over the main window's client area, at the page's
+  // scale. A hidden page's controls are placed and stay hidden.
   virtual void Layout() = 0;
+  // Takes dpi as the page's scale, for a move to a display of another DPI:
+  // remakes the page's fonts and widens or narrows its list columns in
+  // proportion. The next Layout places the controls at that scale. Before
+  // Create a page takes the scale of the window it is created in.
+  virtual void SetDpi(int dpi) = 0;
   // Refills ring with the page's focusable controls; returns their count.
   virtual std::uint32_t FillFocusRing(FocusRing& ring) = 0;
   // Every message the main window passes on while this page is active.

@@ -5,7 +5,9 @@
 #include "organiser/pages/record_page.h"
 #include "organiser/store/database.h"
 #include "organiser/store/document_kinds.h"
+#include "organiser/win32/dpi_scale.h"
 #include "organiser/win32/wide_text.h"
+#include "organiser/win32/window_dpi.h"
 
 namespace ondrel {
 
@@ -61,7 +63,7 @@ void RecordPage::FillList() {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = kColumnWidth;
+    column.cx = ScaleForDpi(kColumnWidth, dpi_);
     column.iSubItem = static_cast<int>(index);
     headerText.push_back(u'\0');
     column.pszText = ListText(headerText);
@@ -69,6 +71,27 @@ void RecordPage::FillList() {
   }
   if (database_ != nullptr) database_->ListDocuments(*results_, description_.kindName);
   ListResults(true);
+}
+
+void RecordPage::FitListFont() {
+  // The platform made the list's font for the screen's DPI; a window moved to
+  // a display of another DPI gets a copy scaled to it.
+  HFONT platformFont = listPlatformFont_;
+  if (platformFont == nullptr) platformFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  const int screenDpi = ScreenDpi();
+  Font scaled;
+  LOGFONTW description{};
+  if (dpi_ != screenDpi && platformFont != nullptr &&
+      GetObjectW(platformFont, sizeof description, &description) == int{sizeof description}) {
+    description.lfHeight = ScaleBetweenDpis(description.lfHeight, screenDpi, dpi_);
+    description.lfWidth = ScaleBetweenDpis(description.lfWidth, screenDpi, dpi_);
+    scaled.Reset(CreateFontIndirectW(&description));
+  }
+  if (!scaled && !listScaledFont_) return;  // the list has its own font already
+  SendMessageW(listView_, WM_SETFONT,
+               reinterpret_cast<WPARAM>(scaled ? scaled.get() : listPlatformFont_), TRUE);
+  // The copy it had goes only now that the list no longer uses it.
+  listScaledFont_ = std::move(scaled);
 }
 
 void RecordPage::ListSearchResults(const SearchQuery& query) {

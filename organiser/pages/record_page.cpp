@@ -8,6 +8,7 @@
 #include "organiser/text/language_table.h"
 #include "organiser/win32/fonts.h"
 #include "organiser/win32/wide_text.h"
+#include "organiser/win32/window_dpi.h"
 
 namespace ondrel {
 
@@ -44,6 +45,7 @@ void RecordPage::Create(HWND parentWindow, Database* database) {
   database_ = database;
   results_ = std::make_unique<PtrArray<Document>>(Ownership::kBorrows);
   parentWindow_ = parentWindow;
+  dpi_ = WindowDpi(parentWindow);
   CreateControls();
   OnControlsCreated();
   FillList();
@@ -77,25 +79,51 @@ void RecordPage::CreateControls() {
     }
   }
   SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+  listPlatformFont_ = reinterpret_cast<HFONT>(SendMessageW(listView_, WM_GETFONT, 0, 0));
+  FitListFont();
 
-  if (!font_) font_ = MakeOrganiserFont();
+  font_ = MakeOrganiserFont(dpi_);
+  SetPageFont(font_.get());
+}
+
+void RecordPage::SetPageFont(HFONT font) {
   for (HWND control : controls_) {
-    // The list view keeps the platform's font.
+    // The list view keeps the platform's font (FitListFont).
     if (control != listView_) {
-      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+  }
+}
+
+void RecordPage::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int previous = dpi_;
+  dpi_ = dpi;
+  if (controls_.empty()) return;
+  Font font = MakeOrganiserFont(dpi_);
+  SetPageFont(font.get());
+  // The old font goes only now that no control uses it.
+  font_ = std::move(font);
+  FitListFont();
+  // Widths the user dragged keep their proportions.
+  for (std::size_t column = 0; column < description_.columns.size(); ++column) {
+    const int width = static_cast<int>(SendMessageW(listView_, LVM_GETCOLUMNWIDTH, column, 0));
+    SendMessageW(listView_, LVM_SETCOLUMNWIDTH, column,
+                 MAKELPARAM(ScaleBetweenDpis(width, previous, dpi_), 0));
   }
 }
 
 void RecordPage::Show() {
   // A check posted while the page was last shown went to another page.
   highlightCheckPosted_ = false;
+  shown_ = true;
   for (HWND control : controls_) ShowWindow(control, SW_SHOW);
   Layout();
 }
 
 bool RecordPage::Hide() {
   if (!AskToSave()) return false;
+  shown_ = false;
   for (HWND control : controls_) ShowWindow(control, SW_HIDE);
   return true;
 }
@@ -113,17 +141,26 @@ void RecordPage::Layout() {
       HWND control = controls_[step.slot];
       switch (step.action) {
         case LayoutStep::Action::kPlace:
-        case LayoutStep::Action::kPlaceHidden:
-          SetWindowPos(control, HWND_TOP, step.x.At(width, height), step.y.At(width, height),
-                       step.width.At(width, height), step.height.At(width, height),
-                       step.action == LayoutStep::Action::kPlace ? SWP_SHOWWINDOW
-                                                                 : SWP_HIDEWINDOW);
+        case LayoutStep::Action::kPlaceHidden: {
+          // A hidden page is placed for later (a move to another display
+          // while another page is active) and stays hidden.
+          UINT flags = SWP_HIDEWINDOW;
+          if (step.action == LayoutStep::Action::kPlace) flags = shown_ ? SWP_SHOWWINDOW : SWP_NOACTIVATE;
+          SetWindowPos(control, HWND_TOP, step.x.At(width, height, dpi_),
+                       step.y.At(width, height, dpi_), step.width.At(width, height, dpi_),
+                       step.height.At(width, height, dpi_), flags);
           break;
-        case LayoutStep::Action::kHide: ShowWindow(control, SW_HIDE); break;
-        case LayoutStep::Action::kShow: ShowWindow(control, SW_SHOW); break;
+        }
+        case LayoutStep::Action::kHide:
+          if (shown_) ShowWindow(control, SW_HIDE);
+          break;
+        case LayoutStep::Action::kShow:
+          if (shown_) ShowWindow(control, SW_SHOW);
+          break;
       }
     }
   }
+  if (!shown_) return;
   // The main window does not clip its children, so the background it
   // erases where a moved control stood can land on controls that have
   // already painted at their new places (stray lines until the next tab

@@ -13,6 +13,7 @@
 #include "organiser/pages/page.h"
 #include "organiser/store/ptr_array.h"
 #include "organiser/store/text.h"
+#include "organiser/win32/dpi_scale.h"
 #include "organiser/win32/gdi_owners.h"
 
 namespace ondrel {
@@ -35,6 +36,7 @@ class RecordPage : public Page {
   bool SaveForSessionEnd() override;
   bool HasUnsavedChanges() const override;
   void Layout() override;
+  void SetDpi(int dpi) override;
   std::uint32_t FillFocusRing(FocusRing& ring) override;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -42,6 +44,8 @@ class RecordPage : public Page {
   // before Create. For tests and screenshots.
   const std::vector<HWND>& controls() const { return controls_; }
   HWND listView() const { return listView_; }
+  // The DPI the page lays itself out and makes its fonts at.
+  int dpi() const { return dpi_; }
   // The document in the form; null while the form holds a new one.
   Document* current() const { return current_; }
 
@@ -67,6 +71,8 @@ class RecordPage : public Page {
 
  private:
   void CreateControls();
+  // Gives every control but the list view font (borrowed).
+  void SetPageFont(HFONT font);
   void RunCommand(WPARAM command);
   Text CellText(Document* document, const ColumnSpec& column) const;
   const char16_t* PageText(const char16_t* key) const;
@@ -74,6 +80,9 @@ class RecordPage : public Page {
 
   // List (page_list.cpp).
   void FillList();
+  // Gives the list view its platform font at the page's DPI: the font itself
+  // where that is the screen's DPI, else a copy scaled to the page's.
+  void FitListFont();
   // Lists results_ from the start and selects the first row; false when no
   // row came of it. showFirst also puts the first row's document in the
   // form: needed while the page is not active and hears no selection.
@@ -137,7 +146,14 @@ class RecordPage : public Page {
   // a question or a warning, and whoever opened it settles the highlight.
   int openBoxes_ = 0;
   bool highlightCheckPosted_ = false;
+  // Between Show and Hide: a hidden page is laid out without being shown.
+  bool shown_ = false;
+  int dpi_ = kDesignDpi;
   Font font_;
+  // The font the list view came with (the platform's, for the screen's
+  // DPI; not owned), and its copy scaled to another DPI while one is used.
+  HFONT listPlatformFont_ = nullptr;
+  Font listScaledFont_;
 };
 
 }  // namespace ondrel

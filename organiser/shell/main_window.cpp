@@ -11,6 +11,7 @@
 #include "organiser/text/language_table.h"
 #include "organiser/text/message_text.h"
 #include "organiser/win32/wide_text.h"
+#include "organiser/win32/window_dpi.h"
 
 namespace ondrel {
 namespace {
@@ -97,12 +98,23 @@ HWND MainWindow::Create() {
   InitCommonControlsEx(&controls);
 
   const char16_t* title = language_->Lookup(u"MainWindow", u"SoftwareTitle");
-  // WM_NCCREATE stores this object in the window, and WM_CREATE builds the
-  // tab strip and the pages, inside this call.
-  const HWND window =
-      CreateWindowExW(0, kWindowClass, AsWide(title), WS_OVERLAPPEDWINDOW, 50, 100, 600, 450,
-                      nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  // The window's DPI is known only once it exists: it is made at the
+  // screen's and moved to its own where that differs (a first display of
+  // another scale than the system's).
+  const int screenDpi = ScreenDpi();
+  // WM_NCCREATE stores this object in the window and takes its DPI, and
+  // WM_CREATE builds the tab strip and the pages, inside this call.
+  const HWND window = CreateWindowExW(
+      0, kWindowClass, AsWide(title), WS_OVERLAPPEDWINDOW,
+      ScaleForDpi(kFirstWindowOrigin.x, screenDpi), ScaleForDpi(kFirstWindowOrigin.y, screenDpi),
+      ScaleForDpi(kFirstWindowSize.cx, screenDpi), ScaleForDpi(kFirstWindowSize.cy, screenDpi),
+      nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window == nullptr) return nullptr;
+  if (dpi_ != screenDpi) {
+    SetWindowPos(window, nullptr, ScaleForDpi(kFirstWindowOrigin.x, dpi_),
+                 ScaleForDpi(kFirstWindowOrigin.y, dpi_), ScaleForDpi(kFirstWindowSize.cx, dpi_),
+                 ScaleForDpi(kFirstWindowSize.cy, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ShowWindow(window, SW_SHOW);
   // Showing activates the window, which puts the focus on the page; make
   // sure of it where the platform did not activate it.
@@ -164,6 +176,9 @@ void MainWindow::SwitchPage(int index) {
   FocusFirstRingControl();
 }
 
-void ApplyMinimumTrackSize(MINMAXINFO& info) { info.ptMinTrackSize = MainWindow::kMinimumTrackSize; }
+void ApplyMinimumTrackSize(MINMAXINFO& info, int dpi) {
+  info.ptMinTrackSize = {ScaleForDpi(MainWindow::kMinimumTrackSize.x, dpi),
+                         ScaleForDpi(MainWindow::kMinimumTrackSize.y, dpi)};
+}
 
 }  // namespace ondrel

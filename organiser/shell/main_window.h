@@ -12,6 +12,7 @@
 
 #include "organiser/shell/shutdown_block.h"
 #include "organiser/store/text.h"
+#include "organiser/win32/dpi_scale.h"
 #include "organiser/win32/focus_ring.h"
 #include "organiser/win32/gdi_owners.h"
 
@@ -66,13 +67,20 @@ class MainWindow {
   const LanguageTable& language() const { return *language_; }
   const FocusRing& focusRing() const { return *focusRing_; }
   const TabStrip& tabStrip() const { return *tabStrip_; }
+  // The DPI the window is laid out at: the display's when it was created,
+  // then the one each WM_DPICHANGED carried.
+  int dpi() const { return dpi_; }
   // Whether the system is told that the program refuses to end the session
   // (a session-end save failed and nothing has been saved since).
   bool RefusesSessionEnd() const { return shutdownBlock_.IsSet(); }
 
   // The window class of the main window.
   static constexpr const wchar_t* kWindowClass = L"Ondrel";
-  // The smallest size the main window can be dragged to, frame included.
+  // Where the main window first stands and its size, and the smallest size
+  // it can be dragged to, frame included: 100 % values, scaled to the
+  // window's DPI.
+  static constexpr POINT kFirstWindowOrigin{50, 100};
+  static constexpr SIZE kFirstWindowSize{600, 450};
   static constexpr POINT kMinimumTrackSize{424, 438};
 
  private:
@@ -102,6 +110,10 @@ class MainWindow {
   void LiftShutdownBlockWhenSaved();
   LRESULT OnDrawItem(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam);
+  // The window was moved to a display of another DPI (or that display's
+  // scale changed): everything is made and laid out anew at the DPI the
+  // message carries, in the rectangle it suggests.
+  LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnCtlColorStatic(HWND window, WPARAM wParam, LPARAM lParam);
   // Keeps the focused control over deactivation and gives it back.
@@ -121,6 +133,7 @@ class MainWindow {
   // Paints the tab band; lives while the main window does.
   Brush backgroundBrush_;
   HWND window_ = nullptr;
+  int dpi_ = kDesignDpi;
   // The control that had the focus when the main window was deactivated.
   HWND focusBeforeDeactivation_ = nullptr;  // not owned
   // Set when a message handler threw: the loop then ends with exit code 1.
@@ -131,7 +144,7 @@ class MainWindow {
   ShutdownBlock shutdownBlock_;
 };
 
-// The minimum tracking size of the main window, for WM_GETMINMAXINFO.
-void ApplyMinimumTrackSize(MINMAXINFO& info);
+// The minimum tracking size of the main window at dpi, for WM_GETMINMAXINFO.
+void ApplyMinimumTrackSize(MINMAXINFO& info, int dpi);
 
 }  // namespace ondrel

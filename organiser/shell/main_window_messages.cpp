@@ -1,12 +1,14 @@
 // The main window procedure and the messages the main window handles
 // itself before the active page sees them: creation, closing and
-// destruction, the tab strip's drawing, layout and clicks, activation and
-// the tab band's colour. Nothing thrown leaves the window procedure.
+// destruction, the tab strip's drawing, layout and clicks, activation, the
+// tab band's colour and a move to a display of another scale. Nothing thrown
+// leaves the window procedure.
 
 #include "organiser/pages/page.h"
 #include "organiser/shell/main_window.h"
 #include "organiser/shell/tab_strip.h"
 #include "organiser/text/language_table.h"
+#include "organiser/win32/window_dpi.h"
 
 namespace ondrel {
 
@@ -16,14 +18,17 @@ LRESULT CALLBACK MainWindow::MainWindowProc(HWND window, UINT message, WPARAM wP
     const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     auto* self = static_cast<MainWindow*>(creation->lpCreateParams);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self != nullptr) self->window_ = window;
+    if (self != nullptr) {
+      self->window_ = window;
+      self->dpi_ = WindowDpi(window);
+    }
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) {
     // WM_GETMINMAXINFO arrives before WM_NCCREATE, before the window knows
     // its MainWindow; the minimum size holds all the same.
     if (message == WM_GETMINMAXINFO) {
-      ApplyMinimumTrackSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+      ApplyMinimumTrackSize(*reinterpret_cast<MINMAXINFO*>(lParam), WindowDpi(window));
       return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -55,8 +60,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return result;
     }
     case WM_GETMINMAXINFO:
-      ApplyMinimumTrackSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+      ApplyMinimumTrackSize(*reinterpret_cast<MINMAXINFO*>(lParam), dpi_);
       return PassOn(window, message, wParam, lParam, true);
+    case kDpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
     case WM_DRAWITEM: return OnDrawItem(window, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, wParam, lParam);
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
@@ -79,7 +85,7 @@ LRESULT MainWindow::PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 LRESULT MainWindow::OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
   backgroundBrush_.Reset(CreateSolidBrush(kTabBandColour));
-  tabStrip_->Create(window);
+  tabStrip_->Create(window, dpi_);
   for (int index = 1; index <= 3; ++index) pages_[index]->Create(window, database_.get());
   // The note page starts active without a switch: nothing to hide, and the
   // captions are already set.
@@ -139,6 +145,26 @@ LRESULT MainWindow::OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam
   tabStrip_->Layout(window);
   if (currentPage_ != 0) pages_[currentPage_]->Layout();
   return PassOn(window, WM_WINDOWPOSCHANGED, wParam, lParam, true);
+}
+
+LRESULT MainWindow::OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  // Kept, not asked for again: Wine goes on answering the system's DPI for
+  // the window.
+  const int dpi = HIWORD(wParam);
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  if (dpi <= 0 || suggested == nullptr) return 0;
+  dpi_ = dpi;
+  tabStrip_->SetDpi(dpi_);
+  for (int index = 1; index <= 3; ++index) pages_[index]->SetDpi(dpi_);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top,
+               suggested->right - suggested->left, suggested->bottom - suggested->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // The move lays out the strip and the active page, unless the rectangle
+  // was the one the window already had; the hidden pages are placed too,
+  // so that a later tab switch shows them right at once.
+  tabStrip_->Layout(window);
+  for (int index = 1; index <= 3; ++index) pages_[index]->Layout();
+  return 0;
 }
 
 LRESULT MainWindow::OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {

@@ -35,19 +35,47 @@ void DrawLine(HDC dc, COLORREF colour, int fromX, int fromY, int toX, int toY) {
 
 }  // namespace
 
-void TabStrip::Create(HWND mainWindow) {
+void TabStrip::Create(HWND mainWindow, int dpi) {
+  dpi_ = dpi;
   band_ = CreateChild(mainWindow, WS_EX_STATICEDGE, L"Static", nullptr,
                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0);
   tab1_ = CreateChild(mainWindow, 0, L"Button", Caption(1), kTabButtonStyle, kFirstTabId);
   tab2_ = CreateChild(mainWindow, 0, L"Button", Caption(2), kTabButtonStyle, kFirstTabId + 1);
   tab3_ = CreateChild(mainWindow, 0, L"Button", Caption(3), kTabButtonStyle, kFirstTabId + 2);
 
-  if (!font_) font_ = MakeOrganiserFont();
+  font_ = MakeOrganiserFont(dpi_);
+  SetFontOfWindows();
+  for (HWND window : {band_, tab1_, tab2_, tab3_}) ShowWindow(window, SW_SHOW);
+  Layout(mainWindow);
+}
+
+void TabStrip::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  if (band_ == nullptr) return;
+  Font previous = std::move(font_);
+  font_ = MakeOrganiserFont(dpi_);
+  SetFontOfWindows();
+  // previous goes only now that no window uses it.
+}
+
+void TabStrip::SetFontOfWindows() const {
   for (HWND window : {band_, tab1_, tab2_, tab3_}) {
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
-  for (HWND window : {band_, tab1_, tab2_, tab3_}) ShowWindow(window, SW_SHOW);
-  Layout(mainWindow);
+}
+
+int TabStrip::WidestCaption(HDC dc) const {
+  int widest = 0;
+  for (int page = 1; page <= 3; ++page) {
+    const char16_t* caption = Caption(page);
+    SIZE extent{};
+    if (caption != nullptr &&
+        GetTextExtentPoint32W(dc, AsWide(caption), TextLength(caption), &extent)) {
+      widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+  }
+  return widest;
 }
 
 void TabStrip::Layout(HWND mainWindow) const {
@@ -55,30 +83,35 @@ void TabStrip::Layout(HWND mainWindow) const {
   RECT client{};
   GetClientRect(mainWindow, &client);
   const int clientWidth = client.right - client.left;
+  const auto px = [this](int designValue) { return ScaleForDpi(designValue, dpi_); };
 
-  // Measured in the window's own default font, not the tab font: the
-  // buttons come out a little wider than their captions need.
+  // Measured in the window's own default font, and in the tab font the
+  // captions are drawn in: the wider wins. At 100 % that is the default
+  // font, and the buttons come out a little wider than their captions need.
+  // The default font is made for the screen's DPI alone and need not grow
+  // with the window's (Wine's keeps its 100 % width at every scale); the tab
+  // font follows the window, so a caption is never cut.
   int widest = 0;
   {
     const WindowDc dc = WholeWindowDc(mainWindow);
-    for (int page = 1; page <= 3; ++page) {
-      const char16_t* caption = Caption(page);
-      SIZE extent{};
-      if (caption != nullptr && dc.get() != nullptr &&
-          GetTextExtentPoint32W(dc.get(), AsWide(caption), TextLength(caption), &extent)) {
-        widest = std::max(widest, static_cast<int>(extent.cx));
-      }
+    if (dc.get() != nullptr) {
+      widest = WidestCaption(dc.get());
+      const ObjectSelection tabFont(dc.get(), font_.get());
+      widest = std::max(widest, WidestCaption(dc.get()));
     }
   }
-  const int width = widest + 6;
+  const int width = widest + px(6);
 
   // Screen order: notes, phone book, passwords. Without SWP_NOZORDER each
   // call raises its window, so the band ends up above the buttons; as a
   // static without SS_NOTIFY it lets clicks through to them.
-  SetWindowPos(tab1_, HWND_TOP, 8, 5, width, kTabHeight, SWP_SHOWWINDOW);
-  SetWindowPos(tab3_, HWND_TOP, width + 8, 5, width, kTabHeight, SWP_SHOWWINDOW);
-  SetWindowPos(tab2_, HWND_TOP, 2 * width + 8, 5, width, kTabHeight, SWP_SHOWWINDOW);
-  SetWindowPos(band_, HWND_TOP, 3, 2, clientWidth - 7, 22, SWP_SHOWWINDOW);
+  const int left = px(8);
+  const int top = px(5);
+  const int height = px(kTabHeight);
+  SetWindowPos(tab1_, HWND_TOP, left, top, width, height, SWP_SHOWWINDOW);
+  SetWindowPos(tab3_, HWND_TOP, left + width, top, width, height, SWP_SHOWWINDOW);
+  SetWindowPos(tab2_, HWND_TOP, left + 2 * width, top, width, height, SWP_SHOWWINDOW);
+  SetWindowPos(band_, HWND_TOP, px(3), px(2), clientWidth - px(7), px(22), SWP_SHOWWINDOW);
 }
 
 void TabStrip::DrawButton(HWND button, HDC dc, const RECT& rect) const {
@@ -103,8 +136,10 @@ void TabStrip::DrawButton(HWND button, HDC dc, const RECT& rect) const {
     // The selected tab never has a separator against its left side.
     const HWND right = RightNeighbour(button);
     if (right == nullptr || right != selected_) {
-      DrawLine(dc, kTabSeparatorColour, rect.right - 1, rect.bottom - 3, rect.right - 1,
-               rect.top + 1);
+      // Inset from the button's top and bottom by 100 % values, scaled; the
+      // line itself stays one pixel wide.
+      DrawLine(dc, kTabSeparatorColour, rect.right - 1, rect.bottom - ScaleForDpi(3, dpi_),
+               rect.right - 1, rect.top + ScaleForDpi(1, dpi_));
     }
   }
 
@@ -117,7 +152,7 @@ void TabStrip::DrawButton(HWND button, HDC dc, const RECT& rect) const {
   const COLORREF previousText = SetTextColor(dc, isSelected ? RGB(0, 0, 0) : kTabCaptionColour);
   const COLORREF previousBackground = GetBkColor(dc);
   if (!isSelected) SetBkColor(dc, kTabBandColour);
-  RECT textRect{rect.left, rect.top + 2, rect.right, rect.bottom};
+  RECT textRect{rect.left, rect.top + ScaleForDpi(2, dpi_), rect.right, rect.bottom};
   DrawTextW(dc, caption.data(), copied, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SetTextColor(dc, previousText);
   SetBkColor(dc, previousBackground);

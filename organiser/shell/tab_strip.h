@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "organiser/win32/dpi_scale.h"
 #include "organiser/win32/gdi_owners.h"
 
 namespace ondrel {
@@ -29,10 +30,14 @@ class TabStrip {
   TabStrip& operator=(const TabStrip&) = delete;
 
   // Creates the band and the three buttons as children of mainWindow, with
-  // the tab font, and lays them out.
-  void Create(HWND mainWindow);
+  // the tab font, and lays them out, all at dpi.
+  void Create(HWND mainWindow, int dpi);
+  // Takes dpi as the strip's scale and remakes the tab font; the next Layout
+  // places the windows at that scale.
+  void SetDpi(int dpi);
   // Places the buttons side by side, each as wide as the widest caption
-  // plus 6, and stretches the band over the client width.
+  // plus 6, and stretches the band over the client width (all 100 % values,
+  // scaled to the strip's DPI).
   void Layout(HWND mainWindow) const;
   // Paints one tab button into dc: raised when it is the selected tab,
   // otherwise flat with a separator on its right edge unless the selected
@@ -51,9 +56,14 @@ class TabStrip {
   // The button of pageIndex (1 notes, 2 passwords, 3 phone book).
   HWND button(int pageIndex) const;
   HWND selected() const { return selected_; }
+  int dpi() const { return dpi_; }
 
  private:
   const char16_t* Caption(int pageIndex) const;
+  void SetFontOfWindows() const;
+  // The widest of the three captions in dc's font; a missing caption
+  // measures 0.
+  int WidestCaption(HDC dc) const;
   // The button standing right of button on screen, or null for the last.
   HWND RightNeighbour(HWND button) const;
 
@@ -63,6 +73,7 @@ class TabStrip {
   HWND tab2_ = nullptr;
   HWND tab3_ = nullptr;
   HWND selected_ = nullptr;
+  int dpi_ = kDesignDpi;
   Font font_;
 };
 

@@ -41,6 +41,7 @@ class RecordingPage final : public Page {
   }
   bool HasUnsavedChanges() const override { return !mayClose_; }
   void Layout() override {}
+  void SetDpi(int dpi) override { Record("SetDpi " + std::to_string(dpi)); }
   std::uint32_t FillFocusRing(FocusRing& ring) override {
     Record("FillFocusRing");
     ring.Clear();
