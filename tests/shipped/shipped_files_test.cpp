@@ -163,6 +163,26 @@ TEST_P(ShippedFileTest, TheManifestNamesEveryWindowsFromVistaOn) {
   }
 }
 
+// The programs scale themselves: the loader reads per-monitor awareness
+// (version 2) for Windows 10 and 11, and "true/pm" where only the older
+// setting is read.
+TEST_P(ShippedFileTest, TheManifestDeclaresPerMonitorAwareness) {
+  const ProgramActivationContext context(path_);
+  ASSERT_NE(context.get(), INVALID_HANDLE_VALUE) << "error " << context.error();
+  const auto setting = [&](const wchar_t* schema, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, context.get(), schema, name, value, 64, &written)) {
+      return std::wstring(L"(not set)");
+    }
+    return std::wstring(value);
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+            L"PerMonitorV2");
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
+            L"true/pm");
+}
+
 // Inside the program's activation context the common controls come from
 // the side-by-side assembly of version 6, not from the system folder's
 // version 5: what draws the program's buttons, lists and boxes.
