@@ -31,7 +31,7 @@ inline int ScreenDpi() {
 inline int WindowDpi(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
   // user32 is in every program with a window: asking for it loads nothing.
-  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
   const FARPROC found = user32 != nullptr ? GetProcAddress(user32, "GetDpiForWindow") : nullptr;
   // Through the generic function pointer type, which any other may be cast
   // from and to.

@@ -288,6 +288,7 @@ check_shortcut() { # check_shortcut FILE ICON-INDEX WHERE [FOLDER]
   expect_equal "$(sed -n 's/^working folder //p' <<<"$read")" "$folder" "$3 shortcut working folder"
   expect_equal "$(sed -n 's/^description //p' <<<"$read")" 'Ondrel' "$3 shortcut description"
   expect_equal "$(sed -n 's/^icon //p' <<<"$read")" "${folder}ondrel.exe,$2" "$3 shortcut icon"
+  expect_equal "$(sed -n 's/^extracted icon //p' <<<"$read")" yes "$3 shortcut icon shown"
   [ $# -ge 4 ] && return
   expect_equal "$(lnk_field "$1" 'Local path')" 'C:\Program Files\ondrel\ondrel.exe' "$3 shortcut target in the file"
   expect_equal "$(lnk_field "$1" 'Working directory')" 'C:\Program Files\ondrel\' "$3 shortcut working folder in the file"

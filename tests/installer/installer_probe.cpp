@@ -540,7 +540,8 @@ int PrintEntry() {
 }
 
 // Prints a shortcut as the shell reads it: "target", "working folder",
-// "description" and "icon" (file, then its index), one line each. The target
+// "description", "icon" (file, then its index) and "extracted icon" (whether the
+// shell finds an icon there), one line each. The target
 // is the path of the shortcut's item list, which the shell resolves; Wine
 // keeps the path of the file's link information, which GetPath answers, in
 // the ANSI code page only (Windows also keeps it in UTF-16), so that one is
@@ -569,6 +570,14 @@ int PrintShortcut(const wchar_t* file) {
     int icon = -1;
     link->GetIconLocation(text, MAX_PATH, &icon);
     Print(std::wstring(L"icon ") + text + L"," + std::to_wstring(icon));
+    // What the shell shows: the icon at that index of that file, large and
+    // small, or none (a blank icon).
+    HICON large = nullptr;
+    HICON small = nullptr;
+    const UINT extracted = icon >= 0 ? ExtractIconExW(text, icon, &large, &small, 1) : 0;
+    Print(std::wstring(L"extracted icon ") + (extracted == 2 && large && small ? L"yes" : L"no"));
+    if (large) DestroyIcon(large);
+    if (small) DestroyIcon(small);
     result = 0;
   } else {
     Print(std::wstring(L"FAIL cannot read the shortcut ") + file);
