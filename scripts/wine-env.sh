@@ -13,6 +13,8 @@
 ondrel_root=${ondrel_root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 # shellcheck source=scripts/wine-arch.sh
 . "$ondrel_root/scripts/wine-arch.sh"
+# shellcheck source=scripts/wine-display.sh
+. "$ondrel_root/scripts/wine-display.sh"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 if [ "$ondrel_wine_bits" = 32 ]; then
@@ -23,19 +25,7 @@ fi
 ondrel_xvfb_pid=
 
 ondrel_wine_start() {
-  if [ -z "${DISPLAY:-}" ]; then
-    local n
-    for n in $(seq 91 140); do
-      if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
-    done
-    Xvfb ":$n" -screen 0 "${ONDREL_SCREEN:-1024x768}x24" -nolisten tcp </dev/null >/dev/null 2>&1 &
-    ondrel_xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-  fi
+  [ -n "${DISPLAY:-}" ] || ondrel_start_display 91 140 "${ONDREL_SCREEN:-1024x768}"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
@@ -48,8 +38,7 @@ ondrel_wine_start() {
     mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
   fi
   # A server already running in this prefix is fine.
-  wineserver -p </dev/null >/dev/null 2>&1 || true
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  ondrel_start_wineserver || true
   # With no window manager on the virtual display, Wine waits about 2 s for
   # one whenever a window is hidden or destroyed, unless it manages and
   # decorates the windows itself.

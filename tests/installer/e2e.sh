@@ -21,6 +21,8 @@ work=${2:?work folder}
 # A 32-bit prefix, or a 64-bit one where this machine runs no 32-bit code.
 # shellcheck source=scripts/wine-arch.sh
 . "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-arch.sh"
+# shellcheck source=scripts/wine-display.sh
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-display.sh"
 export WINEDEBUG=-all
 # Host names in UTF-8, so that Wine gives the programs the same folder names
 # in every run (the ANSI code page is then 1252).
@@ -63,21 +65,8 @@ expect_missing() { [ ! -e "$1" ] && [ ! -L "$1" ]; check $? "$2"; }
 
 ensure_display() {
   [ -n "${DISPLAY:-}" ] && return
-  local n
-  for n in $(seq 141 190); do
-    [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] && break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-}
-
-# Starts the prefix's server and services with their output going nowhere, so
-# that they do not hold the test harness's pipe open.
-start_wine() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  ondrel_start_display 141 190 1024x768
+  xvfb_pid=$ondrel_xvfb_pid
 }
 
 finish() {
@@ -123,7 +112,7 @@ new_prefix() {
     fi
   done
   ensure_display
-  start_wine
+  ondrel_start_wineserver
   drive_c=$WINEPREFIX/drive_c
   install_dir="$drive_c/Program Files/ondrel"
   user_dir=$(find "$drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)

@@ -21,6 +21,8 @@ ondrel_root=$(cd "$(dirname "$0")/../.." && pwd)
 # A 32-bit prefix, or a 64-bit one where this machine runs no 32-bit code.
 # shellcheck source=scripts/wine-arch.sh
 . "$ondrel_root/scripts/wine-arch.sh"
+# shellcheck source=scripts/wine-display.sh
+. "$ondrel_root/scripts/wine-display.sh"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 scales="96 120 144 192"
@@ -54,21 +56,8 @@ stop_servers() {
 # A display of its own, large enough for the first window at 200 % (a 100 %
 # display of 1280 x 960 at that scale).
 own_display() {
-  local n
-  for n in $(seq 191 240); do
-    [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] && break
-  done
-  Xvfb ":$n" -screen 0 2560x1920x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-}
-
-# The server and the services, with their output going nowhere: a server that
-# inherits the test harness's pipe makes it wait for the server's end.
-start_server() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  ondrel_start_display 191 240 2560x1920
+  xvfb_pid=$ondrel_xvfb_pid
 }
 
 # Now and then Wine gives up before reg runs: try again.
@@ -90,7 +79,7 @@ prepare() {
   wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
   [ -f "$WINEPREFIX/system.reg" ] || { echo "could not boot a prefix in $WINEPREFIX" >&2; return 1; }
-  start_server
+  ondrel_start_wineserver
   local value
   # No window manager runs on the display: Wine draws the frames itself.
   for value in Managed Decorated; do
@@ -101,7 +90,7 @@ prepare() {
   for dpi in $scales; do
     cp -a "$work/template" "$work/$dpi"
     export WINEPREFIX=$work/$dpi
-    start_server
+    ondrel_start_wineserver
     reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" || return 1
     reg_add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
       /v LogPixels /t REG_DWORD /d "$dpi" || return 1
@@ -120,7 +109,7 @@ run() {
   export ONDREL_EXPECTED_DPI=$dpi
   own_display
   stop_server  # one left by a run that was killed
-  start_server
+  ondrel_start_wineserver
   # One process holds Wine's desktop, as in the test command, and it must
   # stand before the program starts: the program's first window would
   # otherwise start the desktop process, which would hold the program's
