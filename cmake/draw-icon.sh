@@ -73,7 +73,7 @@ pictures=()
 for size in 16 20 24 32 40 48 64 256; do
   grid=48
   [ "$size" -le 24 ] && grid=16
-  scale=$(echo "scale=6; $size / $grid" | bc)
+  scale=$(awk -v size="$size" -v grid="$grid" 'BEGIN { printf "%.6f", size / grid }')
   primitives=()
   while read -r line_grid who primitive; do
     [ "$line_grid" = "$grid" ] && { [ "$who" = all ] || [ "$who" = "$variant" ]; } &&
